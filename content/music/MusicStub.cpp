@@ -1,0 +1,8 @@
+// Placeholder until this producer is written; replace this file.
+#include "content/gen/Content.h"
+
+namespace content {
+
+void AddMusic(Output&) {}
+
+}  // namespace content

@@ -1,0 +1,57 @@
+#include "assets/PackWriter.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace assets {
+
+namespace {
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace
+
+void PackWriter::Add(std::string name, std::vector<uint8_t> data) {
+    if (name.empty() || name.size() > 49 || name.find('\0') != std::string::npos)
+        throw std::invalid_argument("pack entry name must be 1..49 bytes: " + name);
+    entries_.push_back({std::move(name), std::move(data)});
+}
+
+void PackWriter::Add(std::string name, const void* data, size_t size) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    Add(std::move(name), std::vector<uint8_t>(p, p + size));
+}
+
+std::vector<uint8_t> PackWriter::Build() const {
+    size_t dirSize = 4;
+    for (const Entry& e : entries_) dirSize += 8 + e.name.size() + 1;
+    std::vector<uint8_t> out;
+    PutU32(out, static_cast<uint32_t>(entries_.size()));
+    size_t offset = dirSize;
+    for (const Entry& e : entries_) {
+        PutU32(out, static_cast<uint32_t>(offset));
+        PutU32(out, static_cast<uint32_t>(e.data.size()));
+        out.insert(out.end(), e.name.begin(), e.name.end());
+        out.push_back(0);
+        offset += e.data.size();
+    }
+    for (const Entry& e : entries_) out.insert(out.end(), e.data.begin(), e.data.end());
+    return out;
+}
+
+bool PackWriter::WriteFile(const std::string& path, std::string* error) const {
+    std::vector<uint8_t> bytes = Build();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        if (error) *error = "cannot create " + path;
+        return false;
+    }
+    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), f);
+    bool ok = std::fclose(f) == 0 && written == bytes.size();
+    if (!ok && error) *error = "cannot write " + path;
+    return ok;
+}
+
+}  // namespace assets
