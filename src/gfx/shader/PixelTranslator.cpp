@@ -322,7 +322,7 @@ class PixelWriter {
                 if (op == Opcode::TexM3x3Tex) {
                     body += t + " = " + sample(m, n) + ";\n";
                 } else if (op == Opcode::TexM3x3) {
-                    body += t + " = vec4(" + n + ", 1.0);\n";
+                    body += t + " = clamp(vec4(" + n + ", 1.0), -1.0, 1.0);\n";
                 } else {
                     const std::string e =
                         op == Opcode::TexM3x3Spec
@@ -340,7 +340,7 @@ class PixelWriter {
                 body += t + " = " + sample(m, "vec3(" + dotRow(m) + ", 0.0, 0.0)") + ";\n";
                 return true;
             case Opcode::TexDp3:
-                body += t + " = vec4(" + dotRow(m) + ");\n";
+                body += t + " = vec4(clamp(" + dotRow(m) + ", -1.0, 1.0));\n";
                 return true;
             default:
                 error = "token " + std::to_string(ins.offset) + ": '" + ins.info->name +
