@@ -38,6 +38,7 @@ class SdlPlayer final : public SoundtrackPlayer {
         std::string localError;
         if (!error) error = &localError;
         Stop();
+        started_ = false;
         stopped_ = false;
         if (!decoder_.Open(data, size, error)) return StartResult::BadTrack;
         format_ = decoder_.format();

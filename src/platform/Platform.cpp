@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -20,7 +23,21 @@ bool InitSubsystem(Uint32 flags, std::string* error) {
 bool InitEvents(std::string* error) { return InitSubsystem(SDL_INIT_EVENTS, error); }
 
 bool InitVideo(std::string* error) {
-    return InitSubsystem(SDL_INIT_EVENTS, error) && InitSubsystem(SDL_INIT_VIDEO, error);
+    if (!InitSubsystem(SDL_INIT_EVENTS, error)) return false;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    if (!InitSubsystem(SDL_INIT_VIDEO, error)) return false;
+    // Without a display SDL falls back to drivers that show nothing; a window there could
+    // never get its Escape. Only take them when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if (invisible && !(requested && *requested)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) *error = "no display found (neither DISPLAY nor WAYLAND_DISPLAY is usable)";
+        return false;
+    }
+    return true;
 }
 
 bool VideoAvailable() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }

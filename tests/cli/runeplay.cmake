@@ -61,3 +61,12 @@ runeplay_cli_test(cli.packtool_list_damaged
   -DWRITE_FILE=${cli_work}/damaged-list.dat "-DWRITE_TEXT=XXXXXXXX" -DWORKDIR=${cli_work}
   "-DCOMMAND=$<TARGET_FILE:packtool>|list|${cli_work}/damaged-list.dat"
   -DEXPECT_STATUS=1 "-DEXPECT_OUTPUT=packtool: the pack file .* is damaged")
+
+# A windowed run where there is no display ends with a clear report instead of playing
+# invisibly (SDL would fall back to its offscreen driver).
+runeplay_cli_test(cli.runeplay_without_display
+  "-DCOMMAND=$<TARGET_FILE:runeplay>|--audio|none|--pack|${mini_pack}|--quit-after-frames|5"
+  -DWORKDIR=${cli_work} -DEXPECT_STATUS=3 "-DEXPECT_OUTPUT=Cannot open the window: no display found")
+set_tests_properties(cli.runeplay_without_display PROPERTIES
+  ENVIRONMENT "${cli_env};DISPLAY=;WAYLAND_DISPLAY=;SDL_VIDEODRIVER="
+  FIXTURES_REQUIRED mini_pack)
