@@ -324,11 +324,18 @@ std::string Instruction::toString(const ShaderVersion& version) const {
                 break;
         }
         if (dst.saturate) s += "_sat";
-        s += " " + DstText(dst, version);
+        s += ' ';
+        s += DstText(dst, version);
     }
-    for (unsigned i = 0; i < srcCount; ++i) s += ", " + SrcText(src[i], version);
+    for (unsigned i = 0; i < srcCount; ++i) {
+        s += ", ";
+        s += SrcText(src[i], version);
+    }
     if (info->opClass == OpClass::Def)
-        for (float f : literal) s += ", " + FloatText(f);
+        for (float f : literal) {
+            s += ", ";
+            s += FloatText(f);
+        }
     return s;
 }
 
