@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "gfx/StateDevice.h"
 #include "gfx/shader/Assembler.h"
 #include "gfx/shader/Decoder.h"
 #include "gfx/shader/TokenCheck.h"
@@ -178,6 +179,24 @@ TEST(TokenCheckTest, RefusesTheWrongKindOfProgram) {
     EXPECT_TRUE(CheckTokens(ps.data(), ps.size(), ShaderType::Pixel, error)) << error;
     EXPECT_FALSE(CheckTokens(ps.data(), ps.size(), ShaderType::Vertex, error));
     EXPECT_NE(error.find("token 0"), std::string::npos);
+}
+
+TEST(TokenCheckTest, DeviceCreationFailsForAMalformedStream) {
+    gfx::StateDevice device(gfx::DeviceParams{});
+    auto ps = Asm("ps.1.1\ntex t0\nmul r0, t0, c0\n");
+    DWORD handle = 77;
+    ps.pop_back();  // no end token
+    EXPECT_EQ(device.CreatePixelShader(ps.data(), static_cast<UINT>(ps.size() * 4), &handle),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(device.pixelShaderObject(handle), nullptr);
+    const DWORD decl[] = {0x20000000, 0x40020000, 0xFFFFFFFF};
+    auto vs = Asm("vs.1.1\nmov oPos, v0\n");
+    vs[3] = 0x90E4000F + 1;  // v16: no such input register
+    EXPECT_EQ(
+        device.CreateVertexShader(decl, vs.data(), static_cast<UINT>(vs.size() * 4), &handle, 0),
+        D3DERR_INVALIDCALL);
+    EXPECT_EQ(handle, 0u);
 }
 
 // Random damage to valid programs must never crash, read out of bounds or hang; whatever
