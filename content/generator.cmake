@@ -1,17 +1,22 @@
-# kelvra_gen: the deterministic generator of the data pack. Sources are globbed per folder.
-file(GLOB gen_srcs CONFIGURE_DEPENDS
+# runeplay_content: the producers of the data pack (also linked by the tests);
+# kelvra_gen: the deterministic generator that runs them. Sources are globbed per folder.
+file(GLOB content_srcs CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/gen/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/music/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/pictures/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/scenes/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/shaders/*.cpp)
-add_executable(kelvra_gen ${gen_srcs})
-target_include_directories(kelvra_gen PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(kelvra_gen PRIVATE runeplay_assets runeplay_gfx_shader JPEG::JPEG
+list(REMOVE_ITEM content_srcs ${CMAKE_CURRENT_SOURCE_DIR}/gen/main.cpp)
+add_library(runeplay_content STATIC ${content_srcs})
+target_include_directories(runeplay_content PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(runeplay_content PUBLIC runeplay_assets runeplay_gfx_shader JPEG::JPEG
   ${MP3LAME_LIBRARY} PkgConfig::IMGUI)
+
+add_executable(kelvra_gen ${CMAKE_CURRENT_SOURCE_DIR}/gen/main.cpp)
+target_link_libraries(kelvra_gen PRIVATE runeplay_content)
 set_target_properties(kelvra_gen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Data the generator reads (shader sources, palettes, fonts list); a change re-runs it.
+# Data the generator reads (shader sources, palettes); a change re-runs it.
 file(GLOB_RECURSE gen_inputs CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/shaders/*.vsa ${CMAKE_CURRENT_SOURCE_DIR}/shaders/*.psa
   ${CMAKE_CURRENT_SOURCE_DIR}/data/*)
