@@ -1,5 +1,6 @@
 #include "support/GlTestDevice.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,31 @@ std::unique_ptr<gfx::gl::GlRenderDevice> MakeHeadlessDevice(UINT width, UINT hei
     params.width = width;
     params.height = height;
     return gfx::gl::CreateHeadlessDevice(params, error);
+}
+
+D3DMATRIX Identity() {
+    D3DMATRIX m{};
+    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+    return m;
+}
+
+D3DMATRIX Translation(float x, float y, float z) {
+    D3DMATRIX m = Identity();
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
+D3DMATRIX PerspectiveFovLH(float fovY, float aspect, float zn, float zf) {
+    const float ys = 1.0f / std::tan(fovY / 2), xs = ys / aspect;
+    D3DMATRIX m{};
+    m.m[0][0] = xs;
+    m.m[1][1] = ys;
+    m.m[2][2] = zf / (zf - zn);
+    m.m[2][3] = 1.0f;
+    m.m[3][2] = -zn * zf / (zf - zn);
+    return m;
 }
 
 int Red(uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
@@ -126,6 +152,17 @@ void GlDeviceTest::drawScreenQuad(float x0, float y0, float x1, float y1, D3DCOL
                                                        0x144);
     dev().SetVertexShader(0x144);
     dev().SetStreamSource(0, vb, sizeof(ScreenVertex));
+    EXPECT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
+}
+
+void GlDeviceTest::drawMeshQuad(float x0, float y0, float x1, float y1, float z) {
+    gfx::VertexBuffer* vb = vertexBuffer<MeshVertex>({{x0, y1, z, 0, 0, -1, 0, 0},
+                                                      {x1, y1, z, 0, 0, -1, 1, 0},
+                                                      {x1, y0, z, 0, 0, -1, 1, 1},
+                                                      {x0, y0, z, 0, 0, -1, 0, 1}},
+                                                     0x112);
+    dev().SetVertexShader(0x112);
+    dev().SetStreamSource(0, vb, sizeof(MeshVertex));
     EXPECT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
 }
 

@@ -38,6 +38,11 @@ struct ColorVertex {
     D3DCOLOR diffuse;
 };
 
+// Matrices of the original API (row vectors, left-handed).
+D3DMATRIX Identity();
+D3DMATRIX Translation(float x, float y, float z);
+D3DMATRIX PerspectiveFovLH(float fovY, float aspect, float zn, float zf);
+
 int Red(uint32_t argb);
 int Green(uint32_t argb);
 int Blue(uint32_t argb);
@@ -80,6 +85,9 @@ class GlDeviceTest : public ::testing::Test {
     // Stage 0 outputs the diffuse colour only (no texture), lighting off, no culling or
     // depth test: the states most tests start from.
     void plainStates();
+    // A quad (FVF 0x112) at depth z spanning x0..x1, y0..y1 with normal (0, 0, -1) and
+    // texture coordinates 0..1, drawn as a fan through the current transforms.
+    void drawMeshQuad(float x0, float y0, float x1, float y1, float z);
 
     UINT width_, height_;
     std::unique_ptr<gfx::gl::GlRenderDevice> device_;

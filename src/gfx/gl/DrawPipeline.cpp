@@ -167,7 +167,8 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
 
     const int sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST ? 1 : 0;
     if (commonValid_ && sprite == common_.modes[3] &&
-        !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget)))
+        !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget |
+                   kDirtyVertexShader)))
         return updateFixed(dirty);
     shader::CommonBlock b;
     std::memset(&b, 0, sizeof b);
@@ -191,8 +192,16 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
     b.fogParams[1] = start;
     b.fogParams[2] = end;
     b.fogParams[3] = end != start ? 1.0f / (end - start) : 0.0f;
-    for (unsigned p = 0; p < D3DMAXUSERCLIPPLANES; ++p)
-        std::memcpy(b.clipPlanes[p], s.clipPlanes[p].data(), sizeof b.clipPlanes[p]);
+    // Disabled planes become (0, 0, 0, 1), which keeps everything in front of the eye: some
+    // drivers clip by every distance the shader writes, enabled or not.
+    const DWORD clipMask =
+        layout_->pretransformed && !vertexProgram_ ? 0 : rs[D3DRS_CLIPPLANEENABLE];
+    for (unsigned p = 0; p < D3DMAXUSERCLIPPLANES; ++p) {
+        if ((clipMask >> p) & 1u)
+            std::memcpy(b.clipPlanes[p], s.clipPlanes[p].data(), sizeof b.clipPlanes[p]);
+        else
+            b.clipPlanes[p][3] = 1.0f;
+    }
     const Surface* target = s.renderTarget ? s.renderTarget : backBuffer_;
     b.viewport[0] = static_cast<float>(target->width());
     b.viewport[1] = static_cast<float>(target->height());

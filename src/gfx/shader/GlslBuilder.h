@@ -13,7 +13,7 @@
 //    buffer alike) is the top of the picture, matching row 0 of uploaded pictures. The
 //    flip turns the screen-space winding around, which the cull-mode mapping accounts for;
 //  - clip planes: six distances dot(dx_clipVertex, plane) are always written; the back end
-//    enables the ones D3DRS_CLIPPLANEENABLE selects;
+//    enables the ones D3DRS_CLIPPLANEENABLE selects and hands the others over as (0, 0, 0, 1);
 //  - fog, alpha test and the final saturation happen after the pixel stage, as they did
 //    after the original pipeline's texture stages or pixel program.
 #pragma once
