@@ -62,14 +62,15 @@ VertexKey MakeVertexKey(const DeviceState& s, const VertexLayout& layout) {
     if (k.pretransformed) return k;  // no transform, lighting or point scaling
 
     k.lighting = rs[D3DRS_LIGHTING] ? 1 : 0;
+    // Texture coordinate generation reads these too, lit or not.
+    k.normalize = rs[D3DRS_NORMALIZENORMALS] ? 1 : 0;
+    k.localViewer = rs[D3DRS_LOCALVIEWER] ? 1 : 0;
     k.specular = rs[D3DRS_SPECULARENABLE] ? 1 : 0;
     if (k.lighting) {
         std::array<const D3DLIGHT8*, 8> lights{};
         k.lightCount = static_cast<uint8_t>(ActiveLights(s, lights));
         for (size_t i = 0; i < k.lightCount; ++i)
             k.lightTypes[i] = static_cast<uint8_t>(lights[i]->Type);
-        k.normalize = rs[D3DRS_NORMALIZENORMALS] ? 1 : 0;
-        k.localViewer = rs[D3DRS_LOCALVIEWER] ? 1 : 0;
         const bool cv = rs[D3DRS_COLORVERTEX] != 0;
         k.diffuseSource =
             ResolveSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], cv, hasDiffuse, hasSpecular);
