@@ -181,14 +181,25 @@ bool ConvertRow(const BitmapLayout& b, const uint8_t* src, uint8_t* dst, std::st
             }
             return true;
         }
-        case 24:
-            for (uint32_t x = 0; x < w; ++x, src += 3, dst += 4) {
+        case 24: {
+            // Four pixels from three little-endian words at a time; the JPEG loader's bitmaps
+            // all take this path.
+            uint32_t x = 0;
+            for (; x + 4 <= w; x += 4, src += 12, dst += 16) {
+                const uint32_t w0 = ReadU32(src), w1 = ReadU32(src + 4), w2 = ReadU32(src + 8);
+                const uint32_t p[4] = {w0 | 0xFF000000u, (w0 >> 24) | (w1 << 8) | 0xFF000000u,
+                                       (w1 >> 16) | (w2 << 16) | 0xFF000000u,
+                                       (w2 >> 8) | 0xFF000000u};
+                std::memcpy(dst, p, 16);
+            }
+            for (; x < w; ++x, src += 3, dst += 4) {
                 dst[0] = src[0];
                 dst[1] = src[1];
                 dst[2] = src[2];
                 dst[3] = 0xFF;
             }
             return true;
+        }
         case 32:
             if (!b.explicitMasks) {
                 std::memcpy(dst, src, static_cast<size_t>(w) * 4);

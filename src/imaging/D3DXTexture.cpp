@@ -82,10 +82,48 @@ HRESULT ReadSurface(gfx::Surface* surface, Level& out) {
     return D3D_OK;
 }
 
+bool IsArgb32(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8; }
+
+// Box-filters one 32-bit level straight into the next, without conversions.
+HRESULT HalveInPlace(gfx::Surface* above, gfx::Surface* below) {
+    D3DLOCKED_RECT from, to;
+    HRESULT hr = above->LockRect(&from, nullptr, D3DLOCK_READONLY);
+    if (FAILED(hr)) return Fail(hr, "cannot lock texture level " + std::to_string(above->level()));
+    hr = below->LockRect(&to, nullptr, 0);
+    if (FAILED(hr)) {
+        above->UnlockRect();
+        return Fail(hr, "cannot lock texture level " + std::to_string(below->level()));
+    }
+    const MutablePixelBlock out{static_cast<uint8_t*>(to.pBits), below->width(), below->height(),
+                                static_cast<size_t>(to.Pitch)};
+    HalveBox({static_cast<const uint8_t*>(from.pBits), above->width(), above->height(),
+              static_cast<size_t>(from.Pitch)},
+             out);
+    if (below->format() == D3DFMT_X8R8G8B8) {
+        for (uint32_t y = 0; y < out.height; ++y)
+            for (uint32_t x = 0; x < out.width; ++x) out.data[y * out.pitch + 4 * x + 3] = 0xFF;
+    }
+    below->UnlockRect();
+    above->UnlockRect();
+    return D3D_OK;
+}
+
 // Writes levels first+1 .. count-1 of one chain, each filtered from the one above; `top` holds
-// level `first` as BGRA.
+// level `first` as BGRA (it is only read when the chain's format needs converting).
 HRESULT FillChain(const std::function<gfx::Surface*(UINT)>& levelSurface, UINT first, UINT count,
                   const PixelBlock& top, ResampleFilter filter) {
+    gfx::Surface* firstSurface = levelSurface(first);
+    if (firstSurface && IsArgb32(firstSurface->format()) && filter == ResampleFilter::Box) {
+        for (UINT i = first + 1; i < count; ++i) {
+            gfx::Surface* above = levelSurface(i - 1);
+            gfx::Surface* below = levelSurface(i);
+            if (!above || !below)
+                return Fail(D3DERR_INVALIDCALL, "texture level " + std::to_string(i) + " missing");
+            HRESULT hr = HalveInPlace(above, below);
+            if (FAILED(hr)) return hr;
+        }
+        return D3D_OK;
+    }
     Level a, b;
     Level* next = &a;
     Level* spare = &b;
@@ -339,9 +377,10 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture8* baseTexture, const PALETTEENTRY
     } else {
         return Fail(D3DERR_INVALIDCALL, "not a texture");
     }
+    const bool direct = IsArgb32(baseTexture->format()) && choice.kind == ResampleFilter::Box;
     for (const auto& chain : chains) {
         Level top;
-        HRESULT hr = ReadSurface(chain(srcLevel), top);
+        HRESULT hr = direct ? D3D_OK : ReadSurface(chain(srcLevel), top);
         if (FAILED(hr)) return hr;
         hr = FillChain(chain, srcLevel, count, top.block(), choice.kind);
         if (FAILED(hr)) return hr;

@@ -4,6 +4,7 @@
 // little-endian machine), rows packed top to bottom: row 0 is the top of the picture.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,9 @@
 #include "gfx/d3d8types.h"
 
 namespace imaging {
+
+// Pixels are moved as 32-bit 0xAARRGGBB words in several places.
+static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
 
 // Largest side a picture may have; anything larger is refused before memory is allocated.
 constexpr uint32_t kMaxPictureSide = 16384;

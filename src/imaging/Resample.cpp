@@ -4,6 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace imaging {
 namespace {
 
@@ -122,14 +126,46 @@ void Resample(const PixelBlock& src, const MutablePixelBlock& dst, ResampleFilte
     }
 }
 
+namespace {
+
+// One destination row of the exact 2 x 2 case.
+void HalveRow(const uint8_t* r0, const uint8_t* r1, uint8_t* out, uint32_t width) {
+    uint32_t x = 0;
+#if defined(__SSE2__)
+    // Four destination pixels per step: 16-bit sums of the two rows, then of pixel pairs.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i two = _mm_set1_epi16(2);
+    for (; x + 4 <= width; x += 4, r0 += 32, r1 += 32, out += 16) {
+        const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r0));
+        const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r0 + 16));
+        const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r1));
+        const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + 16));
+        // Column sums of pixels 0-1, 2-3, 4-5, 6-7 (each 128-bit half holds two pixels).
+        const __m128i s01 = _mm_add_epi16(_mm_unpacklo_epi8(a0, zero), _mm_unpacklo_epi8(b0, zero));
+        const __m128i s23 = _mm_add_epi16(_mm_unpackhi_epi8(a0, zero), _mm_unpackhi_epi8(b0, zero));
+        const __m128i s45 = _mm_add_epi16(_mm_unpacklo_epi8(a1, zero), _mm_unpacklo_epi8(b1, zero));
+        const __m128i s67 = _mm_add_epi16(_mm_unpackhi_epi8(a1, zero), _mm_unpackhi_epi8(b1, zero));
+        // Add each pixel to its right neighbour: low 64 bits + high 64 bits of each register.
+        const __m128i p01 = _mm_add_epi16(s01, _mm_unpackhi_epi64(s01, s01));
+        const __m128i p23 = _mm_add_epi16(s23, _mm_unpackhi_epi64(s23, s23));
+        const __m128i p45 = _mm_add_epi16(s45, _mm_unpackhi_epi64(s45, s45));
+        const __m128i p67 = _mm_add_epi16(s67, _mm_unpackhi_epi64(s67, s67));
+        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(p01, p23), two), 2);
+        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(p45, p67), two), 2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; x < width; ++x, r0 += 8, r1 += 8, out += 4)
+        Store(out, Average4(Load(r0), Load(r0 + 4), Load(r1), Load(r1 + 4)));
+}
+
+}  // namespace
+
 void HalveBox(const PixelBlock& src, const MutablePixelBlock& dst) {
     if (src.width == 2 * dst.width && src.height == 2 * dst.height) {
         for (uint32_t y = 0; y < dst.height; ++y) {
             const uint8_t* r0 = src.data + (2 * y) * src.pitch;
-            const uint8_t* r1 = r0 + src.pitch;
-            uint8_t* out = dst.data + y * dst.pitch;
-            for (uint32_t x = 0; x < dst.width; ++x, r0 += 8, r1 += 8, out += 4)
-                Store(out, Average4(Load(r0), Load(r0 + 4), Load(r1), Load(r1 + 4)));
+            HalveRow(r0, r0 + src.pitch, dst.data + y * dst.pitch, dst.width);
         }
     } else if (src.height == 1 && dst.height == 1 && src.width == 2 * dst.width) {
         const uint8_t* in = src.data;

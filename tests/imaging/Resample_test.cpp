@@ -45,6 +45,27 @@ TEST(HalveBoxTest, FourByTwoChainValues) {
     EXPECT_EQ(level2.px[0], 0x35151515u);
 }
 
+TEST(HalveBoxTest, WideRowsMatchThePlainAverage) {
+    // Wide enough for the vector path, with a remainder for the scalar tail.
+    Block src(78, 6);
+    uint32_t seed = 99;
+    for (auto& v : src.px) v = seed = seed * 1664525u + 1013904223u;
+    Block dst(39, 3);
+    imaging::HalveBox(src.in(), dst.out());
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 39; ++x) {
+            uint32_t expect = 0;
+            for (int c = 0; c < 32; c += 8) {
+                uint32_t sum = 2;
+                for (uint32_t dy = 0; dy < 2; ++dy)
+                    for (uint32_t dx = 0; dx < 2; ++dx)
+                        sum += (src.px[(2 * y + dy) * 78 + 2 * x + dx] >> c) & 0xFF;
+                expect |= (sum >> 2) << c;
+            }
+            ASSERT_EQ(dst.px[y * 39 + x], expect) << x << "," << y;
+        }
+}
+
 TEST(HalveBoxTest, ColumnAndOddSides) {
     Block column(1, 4, {0xFF000000, 0xFF000002, 0xFF000010, 0xFF000011});
     Block half(1, 2);
