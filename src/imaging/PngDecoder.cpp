@@ -37,6 +37,17 @@ bool DecodePng(const uint8_t* data, size_t size, Picture& out, std::string& erro
                                " is empty or larger than " + std::to_string(kMaxPictureSide) +
                                " on a side");
     if (size > static_cast<size_t>(INT_MAX)) return Fail(error, "PNG file too large");
+    // The library sizes its buffers from chunk lengths before it reads the chunks, so a
+    // length running past the end of the file is refused here.
+    for (size_t at = 8;;) {
+        if (size - at < 12) return Fail(error, "PNG truncated (no IEND chunk)");
+        const uint32_t length = ReadU32BE(data + at);
+        if (length > size - at - 12)
+            return Fail(error, "PNG chunk of " + std::to_string(length) +
+                                   " bytes runs past the end of the file");
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
+        at += 12 + size_t{length};
+    }
 
     int w = 0, h = 0, channels = 0;
     stbi_set_flip_vertically_on_load_thread(0);

@@ -287,7 +287,19 @@ TEST(PngDecoderTest, ColourAlphaAndGrey) {
 TEST(PngDecoderTest, DamagedFilesAreRefused) {
     Argb a = testimg::MakeArgb(16, 16, [](uint32_t x, uint32_t y) { return 0xFF000000u | x * y; });
     const Bytes good = testimg::MakePng(a);
-    ExpectRefused(Bytes(good.begin(), good.begin() + good.size() / 2), "damaged PNG");
+    ExpectRefused(Bytes(good.begin(), good.begin() + good.size() / 2), "runs past the end");
+    ExpectRefused(Bytes(good.begin(), good.end() - 12), "no IEND");
+
+    // A chunk length of almost 2 GiB must be refused before anything is allocated for it.
+    Bytes longChunk = good;
+    testimg::SetU32(longChunk, 33, 0x5400007A);  // big-endian 0x7A000054
+    ExpectRefused(longChunk, "runs past the end");
+
+    // Well-formed chunks around a broken compressed stream.
+    Bytes zlib = good;
+    ASSERT_EQ(std::string(zlib.begin() + 37, zlib.begin() + 41), "IDAT");
+    zlib[41] = 0;
+    ExpectRefused(zlib, "damaged PNG");
     ExpectRefused(Bytes(good.begin(), good.begin() + 20), "truncated");
 
     Bytes wide = good;

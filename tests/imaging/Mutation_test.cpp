@@ -1,6 +1,6 @@
 // Deterministic mutation of valid pictures of every format: the decoders must refuse or accept
 // each variant cleanly (the suite runs under AddressSanitizer, which turns any out-of-bounds
-// access into a failure). The libFuzzer target in fuzz/ does the same without a fixed budget.
+// access into a failure). fuzz/images_fuzzer.cpp is the open-ended libFuzzer version.
 
 #include <gtest/gtest.h>
 
