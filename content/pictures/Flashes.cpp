@@ -35,7 +35,11 @@ void AddSparkle(Canvas& c, uint32_t seed, int count, float cx, float cy, float s
         float r = spread * std::sqrt(-2.0f * static_cast<float>(Log(1.0 - 0.999 * rng.Unit())));
         float a = rng.Range(0.0f, static_cast<float>(kTwoPi));
         float x = cx + r * Cosf(a), y = cy + r * Sinf(a);
-        AddGlow(c, x, y, rng.Range(0.6f, 1.8f), colour * rng.Range(0.2f, 1.0f));
+        // Draws are separate statements: argument order is unspecified in C++, and the
+        // pictures must not depend on the compiler.
+        float radius = rng.Range(0.6f, 1.8f);
+        float level = rng.Range(0.2f, 1.0f);
+        AddGlow(c, x, y, radius, colour * level);
     }
 }
 
@@ -123,8 +127,9 @@ Canvas HaloRing() {
     for (int i = 0; i < 70; ++i) {
         float a = rng.Range(0.0f, static_cast<float>(kTwoPi));
         float rr = radius + rng.Gauss() * 6.0f;
-        AddGlow(c, cx + rr * Cosf(a), cy + rr * Sinf(a), rng.Range(0.8f, 2.2f),
-                palette::kBone * rng.Range(0.3f, 1.1f));
+        float radius = rng.Range(0.8f, 2.2f);
+        float level = rng.Range(0.3f, 1.1f);
+        AddGlow(c, cx + rr * Cosf(a), cy + rr * Sinf(a), radius, palette::kBone * level);
     }
     return c;
 }
@@ -155,7 +160,9 @@ Canvas LightShafts() {
     for (int i = 0; i < 400; ++i) {
         float x = rng.Range(0.0f, kW), y = rng.Range(0.0f, kH);
         Rgb base = c.at(static_cast<int>(x), static_cast<int>(y));
-        AddGlow(c, x, y, rng.Range(0.7f, 1.6f), base * rng.Range(1.0f, 3.0f));
+        float radius = rng.Range(0.7f, 1.6f);
+        float gain = rng.Range(1.0f, 3.0f);
+        AddGlow(c, x, y, radius, base * gain);
     }
     return c;
 }
@@ -167,7 +174,8 @@ Canvas ScanBars() {
         float y = rng.Range(40.0f, kH - 40.0f);
         float thick = rng.Unit() < 0.2f ? rng.Range(6.0f, 16.0f) : rng.Range(1.0f, 3.0f);
         float x0 = rng.Range(-200.0f, 300.0f), x1 = rng.Range(700.0f, 1200.0f);
-        Rgb col = (rng.Unit() < 0.25f ? palette::kAmber : palette::kAqua) * rng.Range(0.3f, 0.9f);
+        Rgb col = rng.Unit() < 0.25f ? palette::kAmber : palette::kAqua;
+        col *= rng.Range(0.3f, 0.9f);
         for (int yy = std::max(0, static_cast<int>(y - thick - 4));
              yy < std::min(kH, static_cast<int>(y + thick + 4)); ++yy)
             for (int x = 0; x < kW; ++x) {

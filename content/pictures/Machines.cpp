@@ -402,8 +402,9 @@ Canvas Chain() {
         float x = rng.Range(0.0f, kW), y = rng.Range(0.0f, kH);
         if (s.MaterialAt(static_cast<int>(x), static_cast<int>(y)) != kSoot) continue;
         float r = rng.Range(8.0f, 30.0f);
-        AddGlow(out, x, y, r,
-                (rng.Unit() < 0.7f ? palette::kAmber : palette::kAqua) * rng.Range(0.08f, 0.25f));
+        Rgb col = rng.Unit() < 0.7f ? palette::kAmber : palette::kAqua;
+        col *= rng.Range(0.08f, 0.25f);
+        AddGlow(out, x, y, r, col);
     }
     return out;
 }
