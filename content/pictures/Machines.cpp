@@ -206,29 +206,37 @@ Canvas Pistons() {
         float cx = first + pitch * i;
         float phase = i * 2.5132742f + 0.4f;  // cylinders fire in turn
         float headY = 300.0f + 70.0f * Cosf(phase);
-        // Cylinder liner, piston crown and rod.
-        // Cylinder: a heavy iron tube ending in a bolted flange above the piston.
+        // Cylinder: a heavy iron tube ending in a bolted flange above the piston. Tubes and
+        // the piston are shaded across their width only, as cylinders standing upright.
+        auto across = [cx](float r) {
+            return [cx, r](float x, float, float) {
+                float q = Clamp01(std::fabs(x - cx) / r);
+                return std::sqrt(1.0f - q * q);
+            };
+        };
+        auto tube = across(62.0f);
         s.Raise(
             cx - 70, -10, cx + 70, headY + 10, kIron,
             [&](float x, float y) {
-                return SdBox(x, y, cx, headY * 0.5f, 62.0f, headY * 0.5f + 10.0f, 4.0f);
+                return SdBox(x, y, cx, headY * 0.5f, 62.0f, headY * 0.5f + 10.0f, 2.0f);
             },
-            [&](float d) { return 24.0f + Rounded(d, 62.0f) * 0.7f; });
+            [&](float x, float y, float d) { return 24.0f + 40.0f * tube(x, y, d); });
         s.Raise(
             cx - 80, headY - 26, cx + 80, headY + 4, kIron,
             [&](float x, float y) { return SdBox(x, y, cx, headY - 11.0f, 76.0f, 11.0f, 3.0f); },
-            [&](float d) { return 44.0f + Bevelled(d, 6.0f, 4.0f); });
+            [&](float d) { return 66.0f + Bevelled(d, 6.0f, 4.0f); });
         for (int b = -1; b <= 1; b += 2) {
             float bx = cx + b * 62.0f, byy = headY - 11.0f;
             s.Raise(
                 bx - 9, byy - 9, bx + 9, byy + 9, kSteel,
                 [&](float x, float y) { return SdCircle(x, y, bx, byy, 6.0f); },
-                [](float d) { return 50.0f + Rounded(d, 6.0f); });
+                [](float d) { return 72.0f + Rounded(d, 6.0f); });
         }
+        auto crown = across(58.0f);
         s.Raise(
             cx - 64, headY - 10, cx + 64, headY + 90, kSteel,
-            [&](float x, float y) { return SdBox(x, y, cx, headY + 40.0f, 58.0f, 44.0f, 8.0f); },
-            [&](float d) { return 36.0f + Rounded(d, 58.0f) * 0.6f; });
+            [&](float x, float y) { return SdBox(x, y, cx, headY + 40.0f, 58.0f, 44.0f, 3.0f); },
+            [&](float x, float y, float d) { return 30.0f + 36.0f * crown(x, y, d); });
         for (int ring = 0; ring < 3; ++ring) {
             float ry = headY + 8.0f + ring * 10.0f;
             s.Carve(
