@@ -220,11 +220,11 @@ Image MakePeople() {
     Rng rng(0x9E2u);
     // Far, middle and near rows.
     AddCrowdLayer(c, haze, CrowdRow(rng, 46, 0.66f * kH, 52.0f, 72.0f, 0.3f, -20.0f, kW + 20.0f),
-                  palette::kInk, 0.7f, 0.5f, 1.5f, lx, ly, 0.8f, 0.66f * kH - 0.5f * 60.0f);
+                  palette::kInk, 0.7f, 0.6f, 0.8f, lx, ly, 0.8f, 0.66f * kH - 0.5f * 60.0f);
     AddCrowdLayer(c, haze, CrowdRow(rng, 12, 0.80f * kH, 120.0f, 150.0f, 0.3f, -40.0f, kW + 40.0f),
-                  palette::kInk, 0.5f, 1.2f, 2.5f, lx, ly, 0.3f, static_cast<float>(kH));
+                  palette::kInk, 0.5f, 1.5f, 1.2f, lx, ly, 0.3f, static_cast<float>(kH));
     AddCrowdLayer(c, haze, CrowdRow(rng, 10, 0.90f * kH, 170.0f, 220.0f, 0.35f, -60.0f, kW + 60.0f),
-                  palette::kInk, 0.25f, 1.6f, 3.0f, lx, ly, 0.0f, static_cast<float>(kH));
+                  palette::kInk, 0.25f, 2.0f, 1.5f, lx, ly, 0.0f, static_cast<float>(kH));
     std::vector<Figure> nearRow;
     const float nearX[4] = {0.06f, 0.30f, 0.78f, 0.97f};
     for (int i = 0; i < 4; ++i) {
@@ -237,7 +237,7 @@ Image MakePeople() {
         f.pose = i == 2 ? Pose::OneArmUp : Pose::ArmsDown;
         nearRow.push_back(f);
     }
-    AddCrowdLayer(c, haze, nearRow, palette::kInk, 0.0f, 1.2f, 5.0f, lx, ly, 3.5f,
+    AddCrowdLayer(c, haze, nearRow, palette::kInk, 0.0f, 1.6f, 2.5f, lx, ly, 3.5f,
                   static_cast<float>(kH));
     Develop d;
     d.seed = 0x9E3u;

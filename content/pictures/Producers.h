@@ -32,6 +32,18 @@ Image MakeCut(int k);  // "!textures\kowadlo1.jpg" .. 7 (k = 1..7)
 Image MakeScreen(int k);  // "!textures\k1.jpg" .. k5 (k = 1..5), 512 x 384
 
 // Surfaces.cpp: mesh textures, reflection maps, water light, bump maps, light falloff.
+// What the shader programs may rely on:
+//  - "bump.tga", "bump1.tga": 32-bit tangent-space normal maps, RGB = (n + 1) / 2 * 255 with
+//    n.x along +u (right in the picture), n.y along +v (down the picture, as Direct3D's v
+//    runs), n.z out of the surface; alpha = height (0 deep .. 255 high). They tile.
+//    "bump.tga" shares its panel layout with "metal.tga", "text.tga" and "boxtext.jpg";
+//    "bump1.tga" its carved block with "boxtext1.jpg".
+//  - "metal.tga", "text.tga": 32-bit colour with a gloss mask in alpha (255 polished).
+//  - "pointlight.tga": RGB = alpha = max(0, 1 - (d / 127)^2) * 255, d the distance in texels
+//    from the centre (128, 128); the border texels are 0, so clamped lookups stay dark.
+//  - "boxtext.jpg" texel (0, 0) is a light plate face: the end scene's mesh has no texture
+//    coordinates and shows only that texel.
+//  - "metal5.jpg", "metal51.jpg": tile, since reflection-vector coordinates wrap.
 Image MakeMetalReflection();  // "!textures\metal5.jpg", 256 x 256, tileable
 Image MakeMetalDetail();      // "!textures\metal51.jpg", 256 x 256, tileable
 Image MakeWaterLight();       // "!textures\!voda1.jpg", 512 x 512, tileable

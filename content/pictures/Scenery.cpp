@@ -56,7 +56,7 @@ LandscapeLook PaleLook() {
     l.near = {0.420f, 0.500f, 0.520f};
     l.mist = {0.960f, 0.950f, 0.910f};
     l.rim = {1.000f, 0.900f, 0.700f};
-    l.clouds = 0.3f;
+    l.clouds = 0.1f;
     l.rays = 0.15f;
     l.ridges = 4;
     l.trees = false;

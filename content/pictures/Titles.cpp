@@ -101,7 +101,7 @@ Image MakeSetupPicture() {
     // Painted at twice the size and shrunk, so the small picture stays crisp.
     const int big = kSetupPictureSize * 2;
     Canvas c = PaintLandscape(big, big, PaleLook());
-    const Text t = SetText("Runeplay", Face::Book, 54.0f, 0.02f, 0);
+    const Text t = SetText("Runeplay", Face::Book, 47.0f, 0.02f, 0);
     const int left = TextLeft(t, big * 0.5f), top = TextTop(t, big * 0.40f);
     // A pale bloom behind the word keeps it readable over the ridges.
     Plane veil(c.w, c.h);
