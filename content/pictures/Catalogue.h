@@ -12,7 +12,7 @@ namespace content::pictures {
 
 enum class FileKind { Jpeg, Tga24, Tga32, Bmp24 };
 
-struct PictureSpec {
+struct PictureEntry {
     std::string name;  // pack entry name, or file name beside the pack when `loose`
     FileKind kind = FileKind::Jpeg;
     int width = 0, height = 0;
@@ -23,15 +23,15 @@ struct PictureSpec {
 };
 
 // In the order the entries go into the pack.
-const std::vector<PictureSpec>& Catalogue();
+const std::vector<PictureEntry>& Catalogue();
 
-// The file bytes of a painted picture in its spec's format.
-std::vector<uint8_t> EncodePicture(const PictureSpec& spec, const Image& img);
+// The file bytes of a painted picture in its entry's format.
+std::vector<uint8_t> EncodePicture(const PictureEntry& entry, const Image& img);
 
 // Paints and encodes every picture, several at a time; the result is in catalogue order and
 // does not depend on how the work was shared out. Throws if a painter returns the wrong size.
 struct EncodedPicture {
-    const PictureSpec* spec;
+    const PictureEntry* entry;
     Image image;
     std::vector<uint8_t> bytes;
     double seconds;

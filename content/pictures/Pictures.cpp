@@ -22,9 +22,9 @@ namespace pictures {
 
 namespace {
 
-PictureSpec Jpeg(std::string name, int w, int h, std::function<Image()> make, int quality = 90,
-                 bool fullChroma = false) {
-    PictureSpec s;
+PictureEntry Jpeg(std::string name, int w, int h, std::function<Image()> make, int quality = 90,
+                  bool fullChroma = false) {
+    PictureEntry s;
     s.name = std::move(name);
     s.kind = FileKind::Jpeg;
     s.width = w;
@@ -35,8 +35,8 @@ PictureSpec Jpeg(std::string name, int w, int h, std::function<Image()> make, in
     return s;
 }
 
-PictureSpec Other(std::string name, FileKind kind, int w, int h, std::function<Image()> make) {
-    PictureSpec s;
+PictureEntry Other(std::string name, FileKind kind, int w, int h, std::function<Image()> make) {
+    PictureEntry s;
     s.name = std::move(name);
     s.kind = kind;
     s.width = w;
@@ -45,9 +45,9 @@ PictureSpec Other(std::string name, FileKind kind, int w, int h, std::function<I
     return s;
 }
 
-std::vector<PictureSpec> BuildCatalogue() {
+std::vector<PictureEntry> BuildCatalogue() {
     const std::string t = "!textures\\";
-    std::vector<PictureSpec> c;
+    std::vector<PictureEntry> c;
     // Title picture, cuts, backgrounds and flashes, in the order the load routine asks for them.
     c.push_back(Jpeg(t + "mirrane.jpeg", 1024, 768, MakeTitlePicture));
     for (int k = 1; k <= 7; ++k)
@@ -96,7 +96,7 @@ std::vector<PictureSpec> BuildCatalogue() {
                           [d] { return MakeDigit(d); }));
     c.push_back(Other("numbers\\c.bmp", FileKind::Bmp24, 32, 32, [] { return MakeDigit('c'); }));
     // The flare sprite is read from the disk beside the program, not from the pack.
-    PictureSpec flare = Other("point.bmp", FileKind::Bmp24, 64, 64, MakeFlareSprite);
+    PictureEntry flare = Other("point.bmp", FileKind::Bmp24, 64, 64, MakeFlareSprite);
     flare.loose = true;
     c.push_back(std::move(flare));
     return c;
@@ -120,15 +120,15 @@ std::string PreviewName(const std::string& entry) {
 
 }  // namespace
 
-const std::vector<PictureSpec>& Catalogue() {
-    static const std::vector<PictureSpec> catalogue = BuildCatalogue();
+const std::vector<PictureEntry>& Catalogue() {
+    static const std::vector<PictureEntry> catalogue = BuildCatalogue();
     return catalogue;
 }
 
-std::vector<uint8_t> EncodePicture(const PictureSpec& spec, const Image& img) {
-    switch (spec.kind) {
+std::vector<uint8_t> EncodePicture(const PictureEntry& entry, const Image& img) {
+    switch (entry.kind) {
         case FileKind::Jpeg:
-            return EncodeJpeg(img, spec.quality, spec.fullChroma);
+            return EncodeJpeg(img, entry.quality, entry.fullChroma);
         case FileKind::Tga24:
             return EncodeTga(img, false);
         case FileKind::Tga32:
@@ -140,25 +140,25 @@ std::vector<uint8_t> EncodePicture(const PictureSpec& spec, const Image& img) {
 }
 
 std::vector<EncodedPicture> ProduceAll(int threads) {
-    const std::vector<PictureSpec>& specs = Catalogue();
-    std::vector<EncodedPicture> results(specs.size());
-    std::vector<std::exception_ptr> errors(specs.size());
+    const std::vector<PictureEntry>& entries = Catalogue();
+    std::vector<EncodedPicture> results(entries.size());
+    std::vector<std::exception_ptr> errors(entries.size());
     std::atomic<size_t> next{0};
     auto worker = [&] {
-        for (size_t i = next++; i < specs.size(); i = next++) {
+        for (size_t i = next++; i < entries.size(); i = next++) {
             try {
-                const PictureSpec& spec = specs[i];
+                const PictureEntry& entry = entries[i];
                 auto t0 = std::chrono::steady_clock::now();
-                Image img = spec.make();
-                if (img.width != spec.width || img.height != spec.height)
+                Image img = entry.make();
+                if (img.width != entry.width || img.height != entry.height)
                     throw std::runtime_error(
-                        "picture " + spec.name + " came out " + std::to_string(img.width) + "x" +
-                        std::to_string(img.height) + ", expected " + std::to_string(spec.width) +
-                        "x" + std::to_string(spec.height));
-                std::vector<uint8_t> bytes = EncodePicture(spec, img);
+                        "picture " + entry.name + " came out " + std::to_string(img.width) + "x" +
+                        std::to_string(img.height) + ", expected " + std::to_string(entry.width) +
+                        "x" + std::to_string(entry.height));
+                std::vector<uint8_t> bytes = EncodePicture(entry, img);
                 double s =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-                results[i] = {&spec, std::move(img), std::move(bytes), s};
+                results[i] = {&entry, std::move(img), std::move(bytes), s};
             } catch (...) {
                 errors[i] = std::current_exception();
             }
@@ -191,14 +191,14 @@ void AddPictures(Output& out) {
     if (preview && *preview) writePreview("setup_dialog.png", pictures::MakeSetupPicture());
     for (pictures::EncodedPicture& p : done) {
         if (preview && *preview) {
-            writePreview(pictures::PreviewName(p.spec->name), p.image);
-            std::printf("kelvra_gen:   %-28s %4dx%-4d %7zu bytes %6.2f s\n", p.spec->name.c_str(),
+            writePreview(pictures::PreviewName(p.entry->name), p.image);
+            std::printf("kelvra_gen:   %-28s %4dx%-4d %7zu bytes %6.2f s\n", p.entry->name.c_str(),
                         p.image.width, p.image.height, p.bytes.size(), p.seconds);
         }
-        if (p.spec->loose)
-            out.looseFiles[p.spec->name] = std::move(p.bytes);
+        if (p.entry->loose)
+            out.looseFiles[p.entry->name] = std::move(p.bytes);
         else
-            out.pack.Add(p.spec->name, std::move(p.bytes));
+            out.pack.Add(p.entry->name, std::move(p.bytes));
     }
 }
 

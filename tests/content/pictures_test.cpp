@@ -386,13 +386,13 @@ TEST_F(Pictures, CutsAndBackgroundsAreFullPictures) {
 TEST_F(Pictures, ProducersAreDeterministic) {
     // Painting again in this process, and the pack the build made in another one, give the
     // same bytes.
-    for (const auto& spec : content::pictures::Catalogue()) {
-        if (spec.name != "!textures\\kowadlo6.jpg" && spec.name != "!textures\\some.jpg" &&
-            spec.name != "!textures\\boxtext.jpg" && spec.name != "!textures\\bump1.tga" &&
-            spec.name != "numbers\\7.bmp" && spec.name != "!textures\\mirrane.jpeg")
+    for (const auto& entry : content::pictures::Catalogue()) {
+        if (entry.name != "!textures\\kowadlo6.jpg" && entry.name != "!textures\\some.jpg" &&
+            entry.name != "!textures\\boxtext.jpg" && entry.name != "!textures\\bump1.tga" &&
+            entry.name != "numbers\\7.bmp" && entry.name != "!textures\\mirrane.jpeg")
             continue;
-        SCOPED_TRACE(spec.name);
-        EXPECT_EQ(content::pictures::EncodePicture(spec, spec.make()), Entry(spec.name));
+        SCOPED_TRACE(entry.name);
+        EXPECT_EQ(content::pictures::EncodePicture(entry, entry.make()), Entry(entry.name));
     }
 }
 
