@@ -52,7 +52,8 @@ void HandleEvent(const SDL_Event& e, uint32_t windowId, SetupDialog& dialog,
                 dialog.Close();
             break;
         case SDL_KEYDOWN:
-            if (e.key.windowID != windowId || e.key.repeat) break;
+            // Keys pushed by scripts carry no window; they are meant for the dialog too.
+            if ((e.key.windowID != windowId && e.key.windowID != 0) || e.key.repeat) break;
             if (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER)
                 view.KeyPressed(dialog, DialogKey::Enter);
             else if (e.key.keysym.sym == SDLK_ESCAPE)
