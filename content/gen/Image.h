@@ -1,6 +1,7 @@
 // Pictures as the generator makes them, and the file formats it writes them in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,7 +16,9 @@ struct Image {
     Image() = default;
     Image(int w, int h) : width(w), height(h), rgba(static_cast<size_t>(w) * h * 4, 0) {}
     uint8_t* at(int x, int y) { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
-    const uint8_t* at(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+    const uint8_t* at(int x, int y) const {
+        return &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    }
 };
 
 // Baseline JPEG (libjpeg-turbo), 4:2:0 unless `fullChroma`; alpha is dropped.
