@@ -36,7 +36,7 @@ Composer::Composer() : grid_(SongGrid()) {
     set(kRevCym, Make(Instrument::ReverseCymbal, 1.6f, 0, 0.2f, 0, 0));
     set(kRiser, Make(Instrument::Riser, 1.35f, 0, 0.35f, 0.1f, 0.2f));
     set(kMetal, Make(Instrument::MetalHit, 0.8f, 0, 0.4f, 0.25f, 0));
-    set(kSnap, Make(Instrument::Snap, 0.35f, 0, 0.08f, 0, 0));
+    set(kSnap, Make(Instrument::Snap, 0.8f, 0, 0.08f, 0, 0));
     set(kBass, Make(Instrument::Bass, 0.65f, 0, 0, 0, 0.65f, 30));
     set(kSub, Make(Instrument::Sub, 0.6f, 0, 0, 0, 0.5f));
     set(kPad, Make(Instrument::Pad, 0.51f, 0, 0.35f, 0.04f, 0.5f, 160));
@@ -170,12 +170,14 @@ void Composer::SnareRoll(int from, int to, float v0, float v1) {
 }
 
 void Composer::Swell(int64_t endFrame, int64_t len, float vel) {
-    AddFrame(kRevCym, endFrame - len, len, 60, vel);
+    // it cuts off a hair (10 ms) before the hit it leads into, which makes the hit land harder
+    const int64_t gap = kSampleRate / 100;
+    AddFrame(kRevCym, endFrame - len, len - gap, 60, vel);
 }
 
 void Composer::Riser(int from, int to, float vel) {
     const int64_t a = F(from);
-    AddFrame(kRiser, a, F(to) - a, 60, vel);
+    AddFrame(kRiser, a, F(to) - a - kSampleRate / 100, 60, vel);  // same breath as Swell
 }
 
 void Composer::Crash(int64_t frame, float vel, float decay) {

@@ -26,7 +26,9 @@ std::vector<uint8_t> WavFile(std::span<const int16_t> pcm, int sampleRate) {
         w.push_back(static_cast<uint8_t>(v));
         w.push_back(static_cast<uint8_t>(v >> 8));
     };
-    auto tag = [&](const char* t) { w.insert(w.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i) w.push_back(static_cast<uint8_t>(t[i]));
+    };
     tag("RIFF");
     u32(36 + dataBytes);
     tag("WAVE");

@@ -47,7 +47,7 @@ std::vector<TempoGrid::Anchor> SongAnchors() {
     pin(step::kEnd, pos::kEndSceneStart);
     const double endFrame = static_cast<double>(FrameOfByte(pos::kEndSceneStart));
     const double steadyEnd = endFrame + (step::kFinal - 32 - step::kEnd) * kEndFramesPerStep;
-    a.push_back({step::kFinal - 32.0, steadyEnd, T::Smooth});
+    a.push_back({step::kFinal - 32.0, steadyEnd, T::Left});
     // The last two bars broaden by about an eighth.
     a.push_back({double(step::kFinal), steadyEnd + 32 * kEndFramesPerStep * 1.125, T::Smooth});
     return a;

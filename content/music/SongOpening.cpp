@@ -154,8 +154,8 @@ void WriteBreakdown(Composer& c) {
     const int64_t dStart = FrameOfByte(pos::kScreenStart);
     c.Riser(b + 182, step::kScreen, 0.9f);
     c.Swell(dStart, c.F(step::kScreen) - c.F(b + 199), 0.85f);
-    static constexpr double kRoll[] = {195,   199, 202,   204.5,  206,   207,   208,   208.75,
-                                       209.5, 210, 210.5, 210.85, 211.2, 211.5, 211.75};
+    static constexpr double kRoll[] = {195, 199,    202,   204.5, 206,   207,
+                                       208, 208.75, 209.5, 210,   210.5, 211};
     int i = 0;
     for (double u : kRoll) {
         c.Add(kSnare, b + u, 0.5, 60, 0.3f + 0.045f * i, 1.0f + 0.02f * i);
