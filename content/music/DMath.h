@@ -30,7 +30,11 @@ inline double Tan(double x) { return Sin(x) / Cos(x); }
 
 // Sine of a phase given in cycles; cheaper single-precision form for oscillators.
 inline float SinCycle(float phase) {
-    float x = phase - std::floor(phase + 0.5f);  // [-0.5, 0.5)
+    // floor by integer conversion: without SSE4.1 std::floor is a library call in this hot path
+    const float t = phase + 0.5f;
+    int k = static_cast<int>(t);
+    if (static_cast<float>(k) > t) --k;
+    float x = phase - static_cast<float>(k);  // [-0.5, 0.5)
     // fold to [-0.25, 0.25] where the polynomial is accurate
     if (x > 0.25f) x = 0.5f - x;
     if (x < -0.25f) x = -0.5f - x;
