@@ -41,9 +41,11 @@ inline Decoded DecodeMp3(const std::vector<uint8_t>& mp3) {
     for (;;) {
         size_t got = 0;
         const int rc = mpg123_read(h, buf.data(), buf.size(), &got);
-        const size_t old = d.pcm.size();
-        d.pcm.resize(old + got / 2);
-        std::memcpy(d.pcm.data() + old, buf.data(), got);
+        if (got > 0) {
+            const size_t old = d.pcm.size();
+            d.pcm.resize(old + got / 2);
+            std::memcpy(d.pcm.data() + old, buf.data(), got);
+        }
         if (rc == MPG123_NEW_FORMAT) {
             int enc = 0;
             mpg123_getformat(h, &d.rate, &d.channels, &enc);
