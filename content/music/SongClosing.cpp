@@ -26,7 +26,7 @@ void WriteCube(Composer& c) {
         if (bar % 2 == 1) c.Backbeat(kSnare, s, s + 16, 0.5f);
         c.PadChord(s, 16, ch, 650 + 40 * bar, 0.6f, 0.3f, 0.8f);
         for (int k = 0; k < 16; ++k) {
-            const int root = ch.bass - (ch.bass > 44 ? 12 : 0);
+            const int root = ch.bass;
             c.Add(kBass, s + k, 0.85, static_cast<float>(root + kLine[k]), kAcc[k],
                   220 + 55.0f * bar, 5.5f * kAcc[k], 0.82f);
         }
