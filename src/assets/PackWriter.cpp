@@ -31,6 +31,9 @@ std::vector<uint8_t> PackWriter::Build() const {
     PutU32(out, static_cast<uint32_t>(entries_.size()));
     size_t offset = dirSize;
     for (const Entry& e : entries_) {
+        // Offsets and sizes are 32-bit in the format: a bigger pack cannot be addressed.
+        if (offset + e.data.size() > UINT32_MAX)
+            throw std::length_error("pack larger than 4 GiB at entry " + e.name);
         PutU32(out, static_cast<uint32_t>(offset));
         PutU32(out, static_cast<uint32_t>(e.data.size()));
         out.insert(out.end(), e.name.begin(), e.name.end());

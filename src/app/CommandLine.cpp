@@ -1,0 +1,200 @@
+#include "app/CommandLine.h"
+
+#include <charconv>
+#include <functional>
+
+namespace app {
+
+namespace {
+
+// Returns an error text, empty on success.
+using Apply = std::function<std::string(Options&, const std::string& value)>;
+
+struct OptionSpec {
+    const char* name;       // with the leading dashes
+    const char* valueName;  // null for a flag
+    const char* help;
+    Apply apply;
+};
+
+std::optional<uint64_t> ParseUnsigned(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    uint64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string PositionOption(std::optional<SoundtrackPosition>& target, const std::string& value) {
+    target = ParseSoundtrackPosition(value);
+    if (!target) return "expected a byte offset or mm:ss[.fff], got \"" + value + "\"";
+    return {};
+}
+
+const std::vector<OptionSpec>& Table() {
+    static const std::vector<OptionSpec> table = {
+        {"--pack", "PATH", "the pack file to play (default: kelvra.dat in the current folder)",
+         [](Options& o, const std::string& v) -> std::string {
+             if (v.empty()) return "the pack path is empty";
+             o.packPath = v;
+             return {};
+         }},
+        {"--start", "POSITION",
+         "start the soundtrack at POSITION: a byte offset into the decoded PCM, or mm:ss[.fff]",
+         [](Options& o, const std::string& v) { return PositionOption(o.start, v); }},
+        {"--audio", "sdl|none", "sound output (default sdl; none plays silently on the clock)",
+         [](Options& o, const std::string& v) -> std::string {
+             if (v == "sdl")
+                 o.audio = audio::AudioBackend::Sdl;
+             else if (v == "none")
+                 o.audio = audio::AudioBackend::None;
+             else
+                 return "expected sdl or none, got \"" + v + "\"";
+             return {};
+         }},
+        {"--headless", nullptr, "run without a window or any display",
+         [](Options& o, const std::string&) -> std::string {
+             o.headless = true;
+             return {};
+         }},
+        {"--mode", "WxH", "window or screen size (default 800x600)",
+         [](Options& o, const std::string& v) -> std::string {
+             size_t x = v.find('x');
+             auto w = x == std::string::npos ? std::nullopt
+                                             : ParseUnsigned(std::string_view(v).substr(0, x));
+             auto h = x == std::string::npos ? std::nullopt
+                                             : ParseUnsigned(std::string_view(v).substr(x + 1));
+             if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384)
+                 return "expected WIDTHxHEIGHT such as 1024x768, got \"" + v + "\"";
+             o.width = static_cast<int>(*w);
+             o.height = static_cast<int>(*h);
+             return {};
+         }},
+        {"--windowed", nullptr, "play in a resizable window (the default)",
+         [](Options& o, const std::string&) -> std::string {
+             o.windowMode = platform::WindowMode::Windowed;
+             return {};
+         }},
+        {"--fullscreen", nullptr, "play full screen, switching the display to the --mode size",
+         [](Options& o, const std::string&) -> std::string {
+             o.windowMode = platform::WindowMode::Fullscreen;
+             return {};
+         }},
+        {"--quit-after-frames", "N", "press Escape after N frames (scripted runs)",
+         [](Options& o, const std::string& v) -> std::string {
+             auto n = ParseUnsigned(v);
+             if (!n || *n == 0) return "expected a frame count of at least 1, got \"" + v + "\"";
+             o.quitAfterFrames = *n;
+             return {};
+         }},
+        {"--escape-at", "POSITION",
+         "press Escape once the soundtrack reaches POSITION (scripted runs)",
+         [](Options& o, const std::string& v) { return PositionOption(o.escapeAt, v); }},
+    };
+    return table;
+}
+
+CommandLine UsageError(const std::string& text) {
+    CommandLine result;
+    result.action = CommandLine::Action::Exit;
+    result.exitStatus = kUsageExitStatus;
+    result.message = "runeplay: " + text + "\n" + Usage();
+    return result;
+}
+
+}  // namespace
+
+std::optional<SoundtrackPosition> ParseSoundtrackPosition(std::string_view text) {
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        auto bytes = ParseUnsigned(text);
+        if (!bytes) return std::nullopt;
+        return SoundtrackPosition{SoundtrackPosition::Unit::Bytes, *bytes};
+    }
+    auto minutes = ParseUnsigned(text.substr(0, colon));
+    std::string_view rest = text.substr(colon + 1);
+    std::string_view secondsText = rest;
+    std::string_view fraction;
+    if (size_t dot = rest.find('.'); dot != std::string_view::npos) {
+        secondsText = rest.substr(0, dot);
+        fraction = rest.substr(dot + 1);
+        if (fraction.empty() || fraction.size() > 3) return std::nullopt;
+    }
+    if (secondsText.size() != 2) return std::nullopt;
+    auto seconds = ParseUnsigned(secondsText);
+    if (!minutes || !seconds || *seconds >= 60 || *minutes > 100000) return std::nullopt;
+    uint64_t ms = (*minutes * 60 + *seconds) * 1000;
+    if (!fraction.empty()) {
+        auto f = ParseUnsigned(fraction);
+        if (!f) return std::nullopt;
+        for (size_t i = fraction.size(); i < 3; ++i) *f *= 10;
+        ms += *f;
+    }
+    return SoundtrackPosition{SoundtrackPosition::Unit::Milliseconds, ms};
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine result;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            result.action = CommandLine::Action::Exit;
+            result.exitStatus = 0;
+            result.message = Usage();
+            return result;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : Table())
+            if (name == s.name) spec = &s;
+        if (!spec) {
+            if (arg.rfind("-", 0) == 0) return UsageError("unknown option " + arg);
+            return UsageError("unexpected argument " + arg);
+        }
+        std::string value;
+        if (spec->valueName) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return UsageError(name + " needs a value (" + spec->valueName + ")");
+            }
+        } else if (inlineValue) {
+            return UsageError(name + " takes no value");
+        }
+        std::string error = spec->apply(result.options, value);
+        if (!error.empty()) return UsageError(name + ": " + error);
+    }
+    return result;
+}
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return ParseCommandLine(args);
+}
+
+std::string Usage() {
+    std::string text =
+        "usage: runeplay [OPTIONS]\n"
+        "Plays the presentation in kelvra.dat until Escape.\n\noptions:\n";
+    for (const OptionSpec& s : Table()) {
+        std::string left = std::string("  ") + s.name;
+        if (s.valueName) left += std::string(" ") + s.valueName;
+        if (left.size() < 28)
+            left.resize(28, ' ');
+        else
+            left += "\n" + std::string(28, ' ');
+        text += left + s.help + "\n";
+    }
+    text += std::string("  --help") + std::string(20, ' ') + "show this text\n";
+    return text;
+}
+
+}  // namespace app

@@ -1,0 +1,63 @@
+// The command line. With no arguments the program plays kelvra.dat from the current folder
+// with sound until Escape. Each option is one row of the table in CommandLine.cpp.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "audio/Mp3Decoder.h"
+#include "audio/SoundtrackPlayer.h"
+#include "platform/Window.h"
+
+namespace app {
+
+// A soundtrack position as given: a byte offset into the decoded PCM, or a time (mm:ss or
+// mm:ss.fff) that becomes one once the track's format is known.
+struct SoundtrackPosition {
+    enum class Unit { Bytes, Milliseconds };
+    Unit unit = Unit::Bytes;
+    uint64_t value = 0;
+
+    uint64_t ToBytes(const audio::TrackFormat& format) const {
+        return unit == Unit::Bytes ? value : format.BytesFromMilliseconds(value);
+    }
+    bool operator==(const SoundtrackPosition&) const = default;
+};
+
+// "123456" (bytes), "1:05", "01:05.250", "0:00.5"; nullopt for anything else.
+std::optional<SoundtrackPosition> ParseSoundtrackPosition(std::string_view text);
+
+struct Options {
+    std::string packPath = "kelvra.dat";
+    std::optional<SoundtrackPosition> start;
+    audio::AudioBackend audio = audio::AudioBackend::Sdl;
+    bool headless = false;
+    int width = 800;
+    int height = 600;
+    platform::WindowMode windowMode = platform::WindowMode::Windowed;
+    // Scripted ends: Escape is pressed (through the event queue) after this many frames, or
+    // after the first frame whose soundtrack position has reached this point.
+    std::optional<uint64_t> quitAfterFrames;
+    std::optional<SoundtrackPosition> escapeAt;
+};
+
+struct CommandLine {
+    enum class Action { Run, Exit };
+    Action action = Action::Run;
+    int exitStatus = 0;
+    std::string message;  // to standard output for --help, to standard error for a usage error
+    Options options;
+};
+
+constexpr int kUsageExitStatus = 2;
+
+// `args` are the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+CommandLine ParseCommandLine(int argc, char** argv);
+
+std::string Usage();
+
+}  // namespace app

@@ -1,0 +1,121 @@
+#include "app/Engine.h"
+
+#include "assets/PackArchive.h"
+#include "platform/ErrorReport.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
+#include "timeline/FrameClock.h"
+
+namespace app {
+
+void Engine::BlockDeleter::operator()(uint8_t* block) const { assets::FreePackEntry(block); }
+
+Engine::Engine(Options options, Presentation& presentation)
+    : options_(std::move(options)), presentation_(presentation) {
+    startPlayer_ = [this](const uint8_t* data, size_t size, uint64_t start, std::string* error) {
+        return audio::StartSoundtrack(options_.audio, data, size, start, error);
+    };
+}
+
+Engine::~Engine() {
+    if (audio::Soundtrack() == player_.get()) audio::SetSoundtrack(nullptr);
+}
+
+int Engine::Run() {
+    std::string error;
+    if (!platform::InitEvents(&error)) {
+        platform::FatalError("Cannot start SDL's event queue: " + error);
+        return platform::kFatalExitStatus;
+    }
+    if (!options_.headless && !OpenWindow()) return platform::kFatalExitStatus;
+    if (!presentation_.CreateDevice(window_.get(), options_, &error)) {
+        platform::FatalError("Cannot create the rendering device: " + error);
+        return platform::kFatalExitStatus;
+    }
+    if (!LoadAll()) return platform::kFatalExitStatus;
+    return MainLoop();
+}
+
+bool Engine::OpenWindow() {
+    platform::WindowOptions windowOptions;
+    windowOptions.width = options_.width;
+    windowOptions.height = options_.height;
+    windowOptions.mode = options_.windowMode;
+    std::string error;
+    window_ = platform::Window::Create(windowOptions, &error);
+    if (!window_) {
+        platform::FatalError("Cannot open the window: " + error +
+                             " (runeplay --headless runs without a display)");
+        return false;
+    }
+    platform::ShowCursor(false);
+    return true;
+}
+
+bool Engine::LoadAll() {
+    if (!assets::GlobalPack().Open(options_.packPath)) return false;
+    presentation_.LoadAssets();
+    if (!StartSoundtrack()) return false;
+    presentation_.AfterSoundtrackStart();
+    // Last, so the frame clock counts from the moment the music starts.
+    timeline::GlobalFrameClock().Start();
+    return true;
+}
+
+bool Engine::StartSoundtrack() {
+    uint8_t* data = assets::ReadPackEntry(kSoundtrackEntry);
+    if (!data) return false;
+    soundtrackData_.reset(data);
+    soundtrackSize_ = assets::GlobalPack().lastSize;
+
+    std::string error;
+    uint64_t start = 0;
+    if (options_.start) {
+        if (options_.start->unit == SoundtrackPosition::Unit::Milliseconds) {
+            audio::Mp3Decoder probe;
+            if (probe.Open(data, soundtrackSize_, &error))
+                start = options_.start->ToBytes(probe.format());
+        } else {
+            start = options_.start->value;
+        }
+    }
+    if (error.empty()) player_ = startPlayer_(data, soundtrackSize_, start, &error);
+    if (!player_) {
+        platform::FatalError("The soundtrack \"" + std::string(kSoundtrackEntry) + "\" in \"" +
+                             options_.packPath + "\" cannot be played: " + error);
+        return false;
+    }
+    audio::SetSoundtrack(player_.get());
+    if (options_.escapeAt) escapeAtBytes_ = options_.escapeAt->ToBytes(player_->Format());
+    return true;
+}
+
+void Engine::PressScriptedEscape() {
+    if (scriptedEscapePressed_) return;
+    bool due = options_.quitAfterFrames && frames_ >= *options_.quitAfterFrames;
+    if (escapeAtBytes_ && player_ && player_->Position() >= *escapeAtBytes_) due = true;
+    if (!due) return;
+    scriptedEscapePressed_ = true;
+    // Through the event queue, so the pump handles it exactly like a real key press.
+    if (!platform::PushKey(platform::kVkEscape, true)) platform::KeyState[platform::kVkEscape] = 1;
+}
+
+int Engine::MainLoop() {
+    for (;;) {
+        presentation_.Frame();
+        ++frames_;
+        PressScriptedEscape();
+        if (platform::PumpMessages()) return 1;  // window closed: end at once
+        if (platform::KeyState[platform::kVkEscape]) break;
+    }
+    platform::ShowCursor(true);
+    if (player_) player_->Stop();
+    return 0;
+}
+
+void Engine::EndAfterFatal() {
+    platform::ShowCursor(true);
+    if (player_) player_->Stop();
+}
+
+}  // namespace app

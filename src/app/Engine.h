@@ -1,0 +1,77 @@
+// The program's outer frame: window, load routine, main loop and the orderly end.
+//
+//   Run():  window (unless headless) -> Presentation::CreateDevice -> LoadAll -> MainLoop
+//   LoadAll(): open the pack -> Presentation::LoadAssets -> start the soundtrack from
+//              "morvek.mp3" -> Presentation::AfterSoundtrackStart -> start the frame clock
+//   MainLoop(): Presentation::Frame, PumpMessages (window closed: status 1 at once, nothing
+//               else is touched), then Escape ends the loop: cursor shown, sound stopped,
+//               status 0. The loop never sleeps.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/Presentation.h"
+#include "audio/SoundtrackPlayer.h"
+#include "platform/Window.h"
+
+namespace app {
+
+// The entry of the soundtrack in the pack.
+inline constexpr const char* kSoundtrackEntry = "morvek.mp3";
+
+class Engine {
+  public:
+    Engine(Options options, Presentation& presentation);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // The whole run; returns the exit status (0 Escape, 1 window closed, kFatalExitStatus
+    // when a fatal error was reported and the fatal handler returned).
+    int Run();
+
+    // The parts of Run, for tests and for callers with their own sequence.
+    bool OpenWindow();
+    bool LoadAll();
+    int MainLoop();
+
+    // Replaces how the soundtrack is started (tests inject their own player). The default is
+    // audio::StartSoundtrack with the --audio choice.
+    using PlayerStarter = std::function<std::unique_ptr<audio::SoundtrackPlayer>(
+        const uint8_t* data, size_t size, uint64_t startPosition, std::string* error)>;
+    void setPlayerStarter(PlayerStarter starter) { startPlayer_ = std::move(starter); }
+
+    // For the fatal handler of the program: show the cursor and stop the sound.
+    void EndAfterFatal();
+
+    const Options& options() const { return options_; }
+    platform::Window* window() const { return window_.get(); }
+    audio::SoundtrackPlayer* player() const { return player_.get(); }
+    uint64_t framesDrawn() const { return frames_; }
+
+  private:
+    bool StartSoundtrack();
+    void PressScriptedEscape();
+
+    struct BlockDeleter {
+        void operator()(uint8_t* block) const;
+    };
+
+    Options options_;
+    Presentation& presentation_;
+    PlayerStarter startPlayer_;
+    std::unique_ptr<platform::Window> window_;
+    // The soundtrack's memory block outlives the player that plays from it.
+    std::unique_ptr<uint8_t, BlockDeleter> soundtrackData_;
+    uint32_t soundtrackSize_ = 0;
+    std::unique_ptr<audio::SoundtrackPlayer> player_;
+    uint64_t frames_ = 0;
+    std::optional<uint64_t> escapeAtBytes_;
+    bool scriptedEscapePressed_ = false;
+};
+
+}  // namespace app

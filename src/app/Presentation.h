@@ -1,0 +1,45 @@
+// What the engine plays: the hooks through which the rendering device and the timeline join
+// the start-up sequence and the main loop. The base class is the empty presentation: nothing
+// is drawn, and each frame only ticks the frame clock.
+#pragma once
+
+#include <string>
+
+#include "timeline/FrameClock.h"
+
+namespace platform {
+class Window;
+}
+
+namespace app {
+
+struct Options;
+
+class Presentation {
+  public:
+    virtual ~Presentation() = default;
+
+    // After the window exists (null in a headless run) and before loading: create the
+    // rendering device. False with a reason in `error` ends the run as a fatal error.
+    virtual bool CreateDevice(platform::Window* window, const Options& options,
+                              std::string* error) {
+        (void)window;
+        (void)options;
+        (void)error;
+        return true;
+    }
+
+    // The load steps between opening the pack and starting the soundtrack: overlays, render
+    // targets, scenes, pictures and the two loaded-scene segments, in their fixed order.
+    virtual void LoadAssets() {}
+
+    // Right after the soundtrack has started, before the frame clock starts (the time scale
+    // of the water reflection segment is set here).
+    virtual void AfterSoundtrackStart() {}
+
+    // One frame of the timeline: read the soundtrack position, draw, present, and tick the
+    // frame clock last.
+    virtual void Frame() { timeline::GlobalFrameClock().Tick(); }
+};
+
+}  // namespace app

@@ -1,0 +1,69 @@
+#include "assets/ShaderProgram.h"
+
+#include <cstring>
+
+#include "assets/PackArchive.h"
+#include "gfx/shader/TokenCheck.h"
+#include "platform/ErrorReport.h"
+
+namespace assets {
+namespace {
+
+// The device would refuse a malformed stream silently; say which entry and why.
+bool CheckProgram(const ShaderProgram& program, const std::string& entryName,
+                  gfx::shader::ShaderType type) {
+    std::string error;
+    if (program.byteSize % 4 != 0) {
+        platform::ShowError(entryName + ": " + std::to_string(program.byteSize) +
+                            " bytes is not a whole number of 32-bit tokens");
+        return false;
+    }
+    if (!gfx::shader::CheckTokens(program.function(), program.byteSize / 4, type, error)) {
+        platform::ShowError(entryName + ": " + error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ShaderProgram ReadShaderProgram(const std::string& entryName) {
+    ShaderProgram program;
+    uint8_t* block = ReadPackEntry(entryName);
+    if (!block) return program;
+    program.byteSize = GlobalPack().lastSize;
+    program.tokens.assign((program.byteSize + 3) / 4, 0);
+    if (program.byteSize) std::memcpy(program.tokens.data(), block, program.byteSize);
+    // The device keeps its own copy of the tokens, so the block is not needed afterwards.
+    FreePackEntry(block);
+    program.loaded = true;
+    return program;
+}
+
+DWORD CreateVertexProgram(IDirect3DDevice8& device, const std::string& entryName,
+                          const DWORD* declaration) {
+    const ShaderProgram program = ReadShaderProgram(entryName);
+    if (!program.loaded || !CheckProgram(program, entryName, gfx::shader::ShaderType::Vertex))
+        return 0;
+    DWORD handle = 0;
+    if (FAILED(device.CreateVertexShader(declaration, program.function(), program.byteSize, &handle,
+                                         0))) {
+        platform::ShowError(entryName + ": the device refused the vertex program");
+        return 0;
+    }
+    return handle;
+}
+
+DWORD CreatePixelProgram(IDirect3DDevice8& device, const std::string& entryName) {
+    const ShaderProgram program = ReadShaderProgram(entryName);
+    if (!program.loaded || !CheckProgram(program, entryName, gfx::shader::ShaderType::Pixel))
+        return 0;
+    DWORD handle = 0;
+    if (FAILED(device.CreatePixelShader(program.function(), program.byteSize, &handle))) {
+        platform::ShowError(entryName + ": the device refused the pixel program");
+        return 0;
+    }
+    return handle;
+}
+
+}  // namespace assets

@@ -1,0 +1,3 @@
+#include "gfx/GlobalDevice.h"
+
+IDirect3DDevice8* RenderDevice = nullptr;

@@ -1,0 +1,119 @@
+// The one rendering device, shaped like the Direct3D 8 device the engine was written for.
+//
+// Names, argument order and numeric values follow the original API so that code above gfx/
+// reads as it did. Every state keeps its value until it is set again, across draws and frames.
+// Implementations: StateDevice (all state and resources in memory, draws nothing), the
+// RecordingDevice test double built on it, and the OpenGL back end in gfx/gl/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/Resources.h"
+#include "gfx/d3d8types.h"
+
+namespace gfx {
+
+// What the setup dialog asks of the device's capabilities.
+struct DeviceCaps {
+    DWORD DevCaps = 0;  // non-zero when hardware transform and lighting is available
+    UINT MaxTextureWidth = 0;
+    UINT MaxTextureHeight = 0;
+    DWORD VertexShaderVersion = 0;  // 0xFFFE0101 for vs.1.1
+    DWORD PixelShaderVersion = 0;   // 0xFFFF0104 for ps.1.4
+    UINT MaxVertexShaderConst = 0;
+};
+
+class RenderDevice {
+  public:
+    virtual ~RenderDevice() = default;
+
+    // ---- frame
+    virtual HRESULT BeginScene() = 0;
+    virtual HRESULT EndScene() = 0;
+    // Clears the current render target (colour), the depth-stencil surface, or both.
+    // count/rects select rectangles; 0/null clears the whole viewport.
+    virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) = 0;
+    // Shows the back buffer. The arguments are those of the original call (all null here).
+    virtual HRESULT Present(const RECT* sourceRect = nullptr, const RECT* destRect = nullptr,
+                            void* destWindow = nullptr, const void* dirtyRegion = nullptr) = 0;
+    virtual HRESULT GetDeviceCaps(DeviceCaps* caps) = 0;
+
+    // ---- resources (owned by the device; alive until the device is destroyed)
+    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, Texture** texture) = 0;
+    virtual HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format,
+                                      D3DPOOL pool, CubeTexture** texture) = 0;
+    virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       VertexBuffer** buffer) = 0;
+    virtual HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IndexBuffer** buffer) = 0;
+
+    // ---- render targets
+    virtual HRESULT GetBackBuffer(UINT index, Surface** surface) = 0;
+    virtual HRESULT GetRenderTarget(Surface** surface) = 0;
+    virtual HRESULT GetDepthStencilSurface(Surface** surface) = 0;
+    // A null colour surface keeps the current one; the depth surface may be null (no depth).
+    virtual HRESULT SetRenderTarget(Surface* color, Surface* depthStencil) = 0;
+
+    // ---- fixed-function transform and lighting
+    virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
+    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) = 0;
+    virtual HRESULT SetMaterial(const D3DMATERIAL8* material) = 0;
+    virtual HRESULT GetMaterial(D3DMATERIAL8* material) = 0;
+    virtual HRESULT SetLight(DWORD index, const D3DLIGHT8* light) = 0;
+    // Fails (D3DERR_INVALIDCALL) for an index that never held a light.
+    virtual HRESULT GetLight(DWORD index, D3DLIGHT8* light) = 0;
+    virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
+    virtual HRESULT GetLightEnable(DWORD index, BOOL* enable) = 0;
+    // Plane (a, b, c, d): points with a·x + b·y + c·z + d >= 0 are kept.
+    virtual HRESULT SetClipPlane(DWORD index, const float* plane) = 0;
+    virtual HRESULT GetClipPlane(DWORD index, float* plane) = 0;
+
+    // ---- states
+    virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
+    virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
+    virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                         DWORD value) = 0;
+    virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                         DWORD* value) = 0;
+    virtual HRESULT SetTexture(DWORD stage, BaseTexture* texture) = 0;
+    virtual HRESULT GetTexture(DWORD stage, BaseTexture** texture) = 0;
+
+    // ---- programmable pipeline
+    // `declaration` is a token list ending in D3DVSD_END(); `function` is a compiled vs.1.x
+    // token stream of `functionBytes` bytes (null for a declaration-only fixed-function
+    // shader). A malformed stream fails creation; the handle then stays 0.
+    // Handles have bit 0 set, so SetVertexShader tells them from FVF codes.
+    virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function,
+                                       UINT functionBytes, DWORD* handle, DWORD usage) = 0;
+    virtual HRESULT CreatePixelShader(const DWORD* function, UINT functionBytes, DWORD* handle) = 0;
+    // A handle from CreateVertexShader, or an FVF code for fixed-function processing.
+    virtual HRESULT SetVertexShader(DWORD handleOrFvf) = 0;
+    virtual HRESULT GetVertexShader(DWORD* handleOrFvf) = 0;
+    // 0 returns to fixed-function pixel processing.
+    virtual HRESULT SetPixelShader(DWORD handle) = 0;
+    virtual HRESULT GetPixelShader(DWORD* handle) = 0;
+    virtual HRESULT SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) = 0;
+    virtual HRESULT GetVertexShaderConstant(DWORD reg, void* data, DWORD count) = 0;
+    virtual HRESULT SetPixelShaderConstant(DWORD reg, const void* data, DWORD count) = 0;
+    virtual HRESULT GetPixelShaderConstant(DWORD reg, void* data, DWORD count) = 0;
+
+    // ---- drawing
+    virtual HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT stride) = 0;
+    virtual HRESULT SetIndices(IndexBuffer* indices, UINT baseVertexIndex) = 0;
+    virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                         UINT startIndex, UINT primitiveCount) = 0;
+
+    // ---- additions of ours (not in the original API)
+    // Reads a render-target surface (or any surface with a system copy) as 0xAARRGGBB
+    // values, rows top to bottom. For formats without alpha the top byte is 0xFF.
+    virtual HRESULT ReadPixels(Surface* surface, std::vector<uint32_t>& argb) = 0;
+};
+
+}  // namespace gfx
+
+using IDirect3DDevice8 = gfx::RenderDevice;

@@ -1,0 +1,73 @@
+// The demo window: titled "Engine", placed at (80, 80), created for OpenGL. The rendering
+// device creates its GL context on sdlWindow().
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace platform {
+
+enum class WindowMode {
+    Windowed,           // a resizable window of the given size
+    Fullscreen,         // exclusive full screen, switching the display to the given size
+    FullscreenDesktop,  // full screen at the desktop's own mode; the given size is ignored
+};
+
+struct WindowOptions {
+    int width = 800;
+    int height = 600;
+    WindowMode mode = WindowMode::Windowed;
+    bool resizable = true;  // windowed mode only
+    // Runs after SDL video is up and before the window exists: the place for
+    // SDL_GL_SetAttribute calls that decide the window's pixel format.
+    std::function<void()> beforeCreate;
+};
+
+class Window {
+  public:
+    // Starts SDL video if needed. Null with a reason in `error` on failure (no display...).
+    static std::unique_ptr<Window> Create(const WindowOptions& options, std::string* error);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    SDL_Window* sdlWindow() const { return window_; }
+    uint32_t id() const { return id_; }
+
+    // Size in screen coordinates, kept current by PumpMessages; the drawable size in pixels
+    // may be larger on high-density displays.
+    int width() const { return width_; }
+    int height() const { return height_; }
+    void drawableSize(int& width, int& height) const;
+    bool minimised() const { return minimised_; }
+
+    // Called from PumpMessages when the size changes to a new non-zero size.
+    void setResizeCallback(std::function<void(int width, int height)> callback) {
+        onResize_ = std::move(callback);
+    }
+
+    void minimise();
+
+    // The window event handling of PumpMessages.
+    void handleSizeChanged(int width, int height);
+    void handleMinimised(bool minimised) { minimised_ = minimised; }
+
+  private:
+    Window() = default;
+
+    SDL_Window* window_ = nullptr;
+    uint32_t id_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    bool minimised_ = false;
+    std::function<void(int, int)> onResize_;
+};
+
+// The window ShowError minimises and PumpMessages keeps up to date: the one created last
+// and still alive, or null.
+Window* MainWindow();
+
+}  // namespace platform

@@ -1,0 +1,271 @@
+#include "app/Engine.h"
+
+#include <SDL.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "assets/PackArchive.h"
+#include "assets/PackWriter.h"
+#include "platform/Clock.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
+#include "support/ReportCapture.h"
+#include "support/SineMp3.h"
+#include "support/TempDir.h"
+#include "timeline/FrameClock.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+// A player that plays nothing and records what it was asked.
+class FakePlayer final : public audio::SoundtrackPlayer {
+  public:
+    explicit FakePlayer(std::vector<std::string>& log) : log_(log) {}
+    audio::StartResult Start(const uint8_t*, size_t size, uint64_t start, std::string*) override {
+        log_.push_back("start " + std::to_string(size) + " at " + std::to_string(start));
+        return audio::StartResult::Started;
+    }
+    uint64_t Position() override { return position; }
+    void Stop() override { log_.push_back("stop"); }
+    std::optional<uint64_t> Length() const override { return 1u << 20; }
+    audio::TrackFormat Format() const override { return {44100, 2}; }
+    const char* BackendName() const override { return "fake"; }
+
+    uint64_t position = 0;
+
+  private:
+    std::vector<std::string>& log_;
+};
+
+// Records the hooks in order and runs a per-frame script.
+class ScriptedPresentation : public app::Presentation {
+  public:
+    explicit ScriptedPresentation(std::vector<std::string>& log) : log_(log) {}
+    bool CreateDevice(platform::Window* window, const app::Options&, std::string* error) override {
+        log_.push_back(window ? "device with window" : "device headless");
+        if (failDevice) *error = "no GL 3.3";
+        return !failDevice;
+    }
+    void LoadAssets() override {
+        log_.push_back("load assets, pack entries " +
+                       std::to_string(assets::GlobalPack().entryCount()) + ", soundtrack " +
+                       (audio::Soundtrack() ? "on" : "off"));
+    }
+    void AfterSoundtrackStart() override {
+        log_.push_back(std::string("after soundtrack, soundtrack ") +
+                       (audio::Soundtrack() ? "on" : "off"));
+    }
+    void Frame() override {
+        ++frames;
+        if (onFrame) onFrame(frames);
+        timeline::GlobalFrameClock().Tick();
+    }
+
+    bool failDevice = false;
+    int frames = 0;
+    std::function<void(int)> onFrame;
+
+  private:
+    std::vector<std::string>& log_;
+};
+
+class EngineTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(platform::InitEvents(&error)) << error;
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        platform::ClearKeyState();
+        platform::UseVirtualClock(5000);
+        mp3 = testsupport::EncodeSineMp3({44100, 2, 44100, 440.0, 96});
+        assets::PackWriter w;
+        w.Add("!textures\\some.jpg", std::vector<uint8_t>{1, 2, 3});
+        w.Add("morvek.mp3", mp3);
+        packPath = dir.file("kelvra.dat");
+        ASSERT_TRUE(w.WriteFile(packPath));
+        options.packPath = packPath;
+        options.headless = true;
+        options.audio = audio::AudioBackend::None;
+    }
+    void TearDown() override {
+        platform::ClearKeyState();
+        platform::UseRealClock();
+        platform::ShowCursor(true);
+    }
+
+    void UseFakePlayer(app::Engine& engine) {
+        engine.setPlayerStarter(
+            [this](const uint8_t* data, size_t size, uint64_t start, std::string* error) {
+                auto p = std::make_unique<FakePlayer>(log);
+                fake = p.get();
+                p->Start(data, size, start, error);
+                return p;
+            });
+    }
+
+    static void PushQuit() {
+        SDL_Event quit;
+        std::memset(&quit, 0, sizeof quit);
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
+
+    testsupport::TempDir dir;
+    testsupport::ReportCapture reports;
+    std::vector<uint8_t> mp3;
+    std::string packPath;
+    app::Options options;
+    std::vector<std::string> log;
+    FakePlayer* fake = nullptr;
+};
+
+TEST_F(EngineTest, LoadAllRunsItsStepsInOrderAndStartsTheFrameClockLast) {
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    platform::VirtualClockSet(7777);
+    ASSERT_TRUE(engine.LoadAll());
+    EXPECT_THAT(log, ElementsAre("load assets, pack entries 2, soundtrack off",
+                                 "start " + std::to_string(mp3.size()) + " at 0",
+                                 "after soundtrack, soundtrack on"));
+    EXPECT_EQ(timeline::GlobalFrameClock().startTime, 7777u);
+    EXPECT_EQ(audio::Soundtrack(), engine.player());
+}
+
+TEST_F(EngineTest, EscapeHeldFromTheStartStillDrawsOneFrame) {
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    ASSERT_TRUE(platform::PushKey(27, true));
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(presentation.frames, 1);
+    EXPECT_EQ(log.back(), "stop");
+    EXPECT_TRUE(platform::CursorShown());
+    EXPECT_TRUE(reports.reports.empty());
+}
+
+TEST_F(EngineTest, EscapePressedAndReleasedWithinOneFrameIsMissed) {
+    ScriptedPresentation presentation(log);
+    presentation.onFrame = [](int frame) {
+        if (frame == 2) {
+            platform::PushKey(27, true);
+            platform::PushKey(27, false);
+        }
+        if (frame == 4) platform::PushKey(27, true);
+    };
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(presentation.frames, 4);
+}
+
+TEST_F(EngineTest, ClosingTheWindowEndsAtOnceWithoutCursorOrSound) {
+    ScriptedPresentation presentation(log);
+    presentation.onFrame = [](int frame) {
+        if (frame == 3) {
+            PushQuit();
+            platform::PushKey(27, true);  // behind the quit: never seen
+        }
+    };
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    platform::ShowCursor(false);
+    EXPECT_EQ(engine.Run(), 1);
+    EXPECT_EQ(presentation.frames, 3);
+    EXPECT_NE(log.back(), "stop");
+    EXPECT_FALSE(platform::CursorShown());
+}
+
+TEST_F(EngineTest, QuitAfterFramesPressesEscapeThroughTheQueue) {
+    options.quitAfterFrames = 5;
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(presentation.frames, 5);
+    EXPECT_EQ(engine.framesDrawn(), 5u);
+    EXPECT_EQ(platform::KeyState[27], 1);
+    EXPECT_EQ(log.back(), "stop");
+}
+
+TEST_F(EngineTest, EscapeAtPositionOnTheSilentPlayerAndVirtualClock) {
+    options.escapeAt = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 100};
+    ScriptedPresentation presentation(log);
+    presentation.onFrame = [](int) { platform::VirtualClockAdvance(16); };
+    app::Engine engine(options, presentation);
+    EXPECT_EQ(engine.Run(), 0);
+    // 16 ms per frame: the seventh frame is the first at or past 100 ms.
+    EXPECT_EQ(presentation.frames, 7);
+    ASSERT_NE(engine.player(), nullptr);
+    EXPECT_STREQ(engine.player()->BackendName(), "none");
+    EXPECT_EQ(engine.player()->Position(), 112u * 441 / 10 * 4);
+}
+
+TEST_F(EngineTest, StartTimeIsConvertedWithTheTracksFormat) {
+    options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 500};
+    options.quitAfterFrames = 1;
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(log[2], "start " + std::to_string(mp3.size()) + " at 88200");
+}
+
+TEST_F(EngineTest, MissingPackIsFatalBeforeAnythingLoads) {
+    options.packPath = dir.file("absent.dat");
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    EXPECT_EQ(engine.Run(), platform::kFatalExitStatus);
+    ASSERT_EQ(reports.fatals.size(), 1u);
+    EXPECT_THAT(reports.fatals[0], HasSubstr("absent.dat"));
+    EXPECT_THAT(log, ElementsAre("device headless"));
+    EXPECT_EQ(presentation.frames, 0);
+}
+
+TEST_F(EngineTest, PackWithoutSoundtrackIsFatal) {
+    assets::PackWriter w;
+    w.Add("other", std::vector<uint8_t>{1});
+    ASSERT_TRUE(w.WriteFile(packPath));
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    EXPECT_EQ(engine.Run(), platform::kFatalExitStatus);
+    ASSERT_EQ(reports.fatals.size(), 1u);
+    EXPECT_THAT(reports.fatals[0], HasSubstr("\"morvek.mp3\" is not in the pack file"));
+    EXPECT_EQ(presentation.frames, 0);
+}
+
+TEST_F(EngineTest, UnplayableSoundtrackIsFatal) {
+    assets::PackWriter w;
+    w.Add("morvek.mp3", std::vector<uint8_t>(5000, 0x42));
+    ASSERT_TRUE(w.WriteFile(packPath));
+    ScriptedPresentation presentation(log);
+    app::Engine engine(options, presentation);
+    EXPECT_EQ(engine.Run(), platform::kFatalExitStatus);
+    ASSERT_EQ(reports.fatals.size(), 1u);
+    EXPECT_THAT(reports.fatals[0], HasSubstr("The soundtrack \"morvek.mp3\" in \"" + packPath));
+    EXPECT_THAT(reports.fatals[0], HasSubstr("cannot be played"));
+}
+
+TEST_F(EngineTest, DeviceFailureIsFatal) {
+    ScriptedPresentation presentation(log);
+    presentation.failDevice = true;
+    app::Engine engine(options, presentation);
+    EXPECT_EQ(engine.Run(), platform::kFatalExitStatus);
+    ASSERT_EQ(reports.fatals.size(), 1u);
+    EXPECT_THAT(reports.fatals[0], HasSubstr("Cannot create the rendering device: no GL 3.3"));
+}
+
+TEST_F(EngineTest, TheEmptyPresentationTicksTheFrameClock) {
+    options.quitAfterFrames = 3;
+    app::Presentation presentation;
+    app::Engine engine(options, presentation);
+    const int32_t before = timeline::GlobalFrameClock().frameCount;
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(timeline::GlobalFrameClock().frameCount, before + 3);
+}
+
+}  // namespace

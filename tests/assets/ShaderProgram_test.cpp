@@ -1,0 +1,87 @@
+#include "assets/ShaderProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "assets/PackArchive.h"
+#include "assets/PackWriter.h"
+#include "gfx/RecordingDevice.h"
+#include "support/ReportCapture.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// ps.1.1: tex t0; mul r0, t0, c0
+const std::vector<uint32_t> kPixel = {0xFFFF0101, 0x00000042, 0xB00F0000, 0x00000005,
+                                      0x800F0000, 0xB0E40000, 0xA0E40000, 0x0000FFFF};
+// vs.1.1: mov oPos, v0
+const std::vector<uint32_t> kVertex = {0xFFFE0101, 0x00000001, 0xC00F0000, 0x90E40000, 0x0000FFFF};
+const DWORD kDecl[] = {0x20000000, 0x40020000, 0xFFFFFFFF};
+
+std::vector<uint8_t> Bytes(const std::vector<uint32_t>& tokens) {
+    std::vector<uint8_t> b(tokens.size() * 4);
+    std::memcpy(b.data(), tokens.data(), b.size());
+    return b;
+}
+
+class ShaderProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        assets::PackWriter w;
+        w.Add("!shaders\\logo.pso", Bytes(kPixel));
+        w.Add("!shaders\\ShEf.vso", Bytes(kVertex));
+        std::vector<uint32_t> bad = kPixel;
+        bad[1] = 0x00000063;  // unknown opcode
+        w.Add("!shaders\\bad.pso", Bytes(bad));
+        w.Add("!shaders\\odd.pso", std::vector<uint8_t>{1, 2, 3});
+        std::string error;
+        ASSERT_TRUE(w.WriteFile(dir.file("kelvra.dat"), &error)) << error;
+        ASSERT_TRUE(assets::GlobalPack().Open(dir.file("kelvra.dat")));
+    }
+    testsupport::TempDir dir;
+    testsupport::ReportCapture reports;
+    gfx::RecordingDevice device;
+};
+
+TEST_F(ShaderProgramTest, EntryReachesTheDeviceByteForByte) {
+    const DWORD ps = assets::CreatePixelProgram(device, "!shaders\\logo.pso");
+    ASSERT_NE(ps, 0u);
+    EXPECT_EQ(device.pixelShaderObject(ps)->function, kPixel);
+    EXPECT_EQ(device.callStrings().back(), "CreatePixelShader(32) -> ps#1");
+    const DWORD vs = assets::CreateVertexProgram(device, "!shaders\\ShEf.vso", kDecl);
+    ASSERT_NE(vs, 0u);
+    EXPECT_EQ(device.vertexShaderObject(vs)->function, kVertex);
+    EXPECT_EQ(device.vertexShaderObject(vs)->declaration, std::vector<DWORD>(kDecl, kDecl + 3));
+    EXPECT_TRUE(reports.reports.empty());
+}
+
+TEST_F(ShaderProgramTest, ReadingTwiceGivesTwoEqualIndependentCopies) {
+    assets::ShaderProgram a = assets::ReadShaderProgram("!shaders\\logo.pso");
+    assets::ShaderProgram b = assets::ReadShaderProgram("!SHADERS\\LOGO.PSO");
+    ASSERT_TRUE(a.loaded && b.loaded);
+    EXPECT_EQ(a.byteSize, 32u);
+    EXPECT_EQ(a.tokens, b.tokens);
+    EXPECT_NE(a.function(), b.function());
+}
+
+TEST_F(ShaderProgramTest, MalformedProgramIsReportedWithItsEntryAndNotCreated) {
+    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\bad.pso"), 0u);
+    ASSERT_EQ(reports.reports.size(), 1u);
+    EXPECT_NE(reports.reports[0].find("!shaders\\bad.pso: token 1: unknown opcode 99"),
+              std::string::npos)
+        << reports.reports[0];
+    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\odd.pso"), 0u);
+    EXPECT_NE(reports.reports.back().find("3 bytes"), std::string::npos);
+    // A vertex program where a pixel program belongs is refused too.
+    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\ShEf.vso"), 0u);
+    EXPECT_TRUE(device.callsNamed("CreatePixelShader").empty());
+}
+
+TEST_F(ShaderProgramTest, MissingEntryIsReportedByThePackAndCreatesNothing) {
+    EXPECT_EQ(assets::CreateVertexProgram(device, "!shaders\\none.vso", kDecl), 0u);
+    EXPECT_EQ(reports.fatals.size(), 1u);
+    EXPECT_TRUE(device.callsNamed("CreateVertexShader").empty());
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+#include "audio/SoundtrackPlayer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/Clock.h"
+#include "support/SineMp3.h"
+
+namespace {
+
+using audio::StartResult;
+using testsupport::EncodeSineMp3;
+
+class SilentPlayerTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        platform::UseVirtualClock(1000);
+        mp3 = EncodeSineMp3({44100, 2, 44100, 440.0, 96});  // exactly 1 s: 176400 bytes
+    }
+    void TearDown() override { platform::UseRealClock(); }
+    std::vector<uint8_t> mp3;
+};
+
+TEST_F(SilentPlayerTest, PositionFollowsTheVirtualClock) {
+    auto player = audio::CreateSilentPlayer();
+    EXPECT_EQ(player->Position(), 0u);
+    EXPECT_FALSE(player->Length());
+    std::string error;
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 0, &error), StartResult::Started) << error;
+    EXPECT_EQ(player->Length(), 176400u);
+    EXPECT_EQ(player->Format().rate, 44100);
+    EXPECT_EQ(player->Position(), 0u);
+    platform::VirtualClockAdvance(500);
+    EXPECT_EQ(player->Position(), 88200u);
+    platform::VirtualClockAdvance(1);
+    EXPECT_EQ(player->Position(), 88200u + 44 * 4);  // 44.1 frames: whole frames only
+    EXPECT_STREQ(player->BackendName(), "none");
+}
+
+TEST_F(SilentPlayerTest, EndOfTrackStays) {
+    auto player = audio::CreateSilentPlayer();
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 0, nullptr), StartResult::Started);
+    platform::VirtualClockAdvance(999);
+    EXPECT_LT(player->Position(), 176400u);
+    platform::VirtualClockAdvance(1);
+    EXPECT_EQ(player->Position(), 176400u);
+    platform::VirtualClockAdvance(60000);
+    EXPECT_EQ(player->Position(), 176400u);
+}
+
+TEST_F(SilentPlayerTest, StartsAtAnyPositionRoundedToWholeFrames) {
+    auto player = audio::CreateSilentPlayer();
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 100003, nullptr), StartResult::Started);
+    EXPECT_EQ(player->Position(), 100000u);
+    platform::VirtualClockAdvance(10);
+    EXPECT_EQ(player->Position(), 100000u + 441 * 4);
+
+    auto late = audio::CreateSilentPlayer();
+    ASSERT_EQ(late->Start(mp3.data(), mp3.size(), 1u << 30, nullptr), StartResult::Started);
+    EXPECT_EQ(late->Position(), 176400u);
+}
+
+TEST_F(SilentPlayerTest, NeverGoesBackAndStopFreezes) {
+    auto player = audio::CreateSilentPlayer();
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 0, nullptr), StartResult::Started);
+    platform::VirtualClockAdvance(300);
+    const uint64_t at300 = player->Position();
+    platform::VirtualClockSet(1100);  // a clock stepped backwards
+    EXPECT_EQ(player->Position(), at300);
+    platform::VirtualClockSet(1400);
+    player->Stop();
+    const uint64_t stopped = player->Position();
+    platform::VirtualClockAdvance(200);
+    EXPECT_EQ(player->Position(), stopped);
+    player->Stop();
+}
+
+TEST_F(SilentPlayerTest, ClockWrapWhilePlayingCountsForward) {
+    platform::VirtualClockSet(0xFFFFFF00u);
+    auto player = audio::CreateSilentPlayer();
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 0, nullptr), StartResult::Started);
+    platform::VirtualClockAdvance(0x100 + 100);  // wraps, 356 ms in all
+    EXPECT_EQ(player->Position(), 356u * 441 / 10 * 4);
+}
+
+TEST(SoundtrackTest, BadTrackIsRefusedByEveryBackend) {
+    std::vector<uint8_t> junk(3000, 0x55);
+    std::string error;
+    EXPECT_EQ(audio::CreateSilentPlayer()->Start(junk.data(), junk.size(), 0, &error),
+              StartResult::BadTrack);
+    EXPECT_EQ(
+        audio::StartSoundtrack(audio::AudioBackend::None, junk.data(), junk.size(), 0, &error),
+        nullptr);
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(SoundtrackTest, ProcessWideSoundtrack) {
+    platform::UseVirtualClock(0);
+    const std::vector<uint8_t> mp3 = EncodeSineMp3({22050, 1, 22050, 440.0, 48});
+    auto player =
+        audio::StartSoundtrack(audio::AudioBackend::None, mp3.data(), mp3.size(), 0, nullptr);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(audio::SoundtrackPosition(), 0u);
+    audio::SetSoundtrack(player.get());
+    platform::VirtualClockAdvance(100);
+    EXPECT_EQ(audio::SoundtrackPosition(), 2205u * 2);
+    audio::SetSoundtrack(nullptr);
+    EXPECT_EQ(audio::SoundtrackPosition(), 0u);
+    platform::UseRealClock();
+}
+
+// SDL's output, run on its dummy driver, which consumes buffers in real time without a
+// sound card.
+class SdlPlayerTest : public testing::Test {
+  protected:
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+    void TearDown() override { unsetenv("SDL_AUDIODRIVER"); }
+};
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+TEST_F(SdlPlayerTest, PositionTracksTheSoundAndStaysAtTheEnd) {
+    const std::vector<uint8_t> mp3 = EncodeSineMp3({44100, 2, 22050, 440.0, 96});  // 0.5 s
+    auto player = audio::CreateSdlPlayer();
+    std::string error;
+    const auto t0 = std::chrono::steady_clock::now();
+    StartResult result = player->Start(mp3.data(), mp3.size(), 0, &error);
+    if (result == StartResult::NoOutput) GTEST_SKIP() << error;
+    ASSERT_EQ(result, StartResult::Started) << error;
+    EXPECT_EQ(player->Length(), 88200u);
+    uint64_t previous = 0;
+    for (int i = 0; i < 40; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const uint64_t p = player->Position();
+        const double heard = p / 176400.0;
+        const double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
+        EXPECT_GE(p, previous);
+        EXPECT_EQ(p % 4, 0u);
+        // Never ahead of the clock (what was decoded ahead is not heard yet). How far behind it
+        // may fall depends on the machine's load, so lag is measured in bench/, not here.
+        EXPECT_LE(heard, elapsed + 0.02) << i;
+        previous = p;
+    }
+    // It reaches the end and stays there, however slowly a loaded machine plays it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (player->Position() < 88200u && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(player->Position(), 88200u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(player->Position(), 88200u);
+    player->Stop();
+    EXPECT_EQ(player->Position(), 88200u);
+}
+
+TEST_F(SdlPlayerTest, StartsAtTheRequestedPosition) {
+    const std::vector<uint8_t> mp3 = EncodeSineMp3({48000, 1, 48000, 440.0, 64});
+    auto player = audio::CreateSdlPlayer();
+    std::string error;
+    StartResult result = player->Start(mp3.data(), mp3.size(), 48001, &error);
+    if (result == StartResult::NoOutput) GTEST_SKIP() << error;
+    ASSERT_EQ(result, StartResult::Started) << error;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(player->Position(), 48000u);
+    // It moves on from the start position and is never ahead of the time that has passed.
+    const auto deadline = t0 + std::chrono::seconds(10);
+    uint64_t p = player->Position();
+    while (p <= 48000u + 96 * 40 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        p = player->Position();
+    }
+    const double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
+    EXPECT_GT(p, 48000u + 96 * 40);  // more than 40 ms on
+    EXPECT_LE(p, 48000u + 96 * static_cast<uint64_t>((elapsed + 0.02) * 1000));
+    player->Stop();
+    const uint64_t stopped = player->Position();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(player->Position(), stopped);
+}
+
+TEST_F(SdlPlayerTest, BadTrackIsNotAMissingDevice) {
+    std::vector<uint8_t> junk(3000, 0x55);
+    std::string error;
+    EXPECT_EQ(audio::CreateSdlPlayer()->Start(junk.data(), junk.size(), 0, &error),
+              StartResult::BadTrack);
+}
+
+TEST(SdlFallbackTest, NoDeviceFallsBackToTheSilentPlayer) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const std::vector<uint8_t> mp3 = EncodeSineMp3({22050, 1, 2205, 440.0, 48});
+    testing::internal::CaptureStdout();
+    std::string error;
+    auto player =
+        audio::StartSoundtrack(audio::AudioBackend::Sdl, mp3.data(), mp3.size(), 0, &error);
+    const std::string out = testing::internal::GetCapturedStdout();
+    unsetenv("SDL_AUDIODRIVER");
+    ASSERT_NE(player, nullptr) << error;
+    EXPECT_STREQ(player->BackendName(), "none");
+    EXPECT_THAT(out, testing::HasSubstr("playing without sound"));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+# Runs one command and checks its exit status and output.
+#   -DCOMMAND="prog|arg|..."  -DEXPECT_STATUS=N  [-DEXPECT_OUTPUT=regex]  [-DREJECT_OUTPUT=regex]
+#   [-DWORKDIR=dir]
+#   [-DWRITE_FILE=path -DWRITE_TEXT=text] (written before anything runs)
+cmake_minimum_required(VERSION 3.25)
+
+if(DEFINED WRITE_FILE)
+  file(WRITE "${WRITE_FILE}" "${WRITE_TEXT}")
+endif()
+string(REPLACE "|" ";" COMMAND "${COMMAND}")
+if(NOT DEFINED WORKDIR)
+  set(WORKDIR ".")
+endif()
+file(MAKE_DIRECTORY "${WORKDIR}")
+
+execute_process(COMMAND ${COMMAND} WORKING_DIRECTORY "${WORKDIR}" TIMEOUT 60
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message(STATUS "status: ${status}\nstdout:\n${out}\nstderr:\n${err}")
+if(NOT "${status}" STREQUAL "${EXPECT_STATUS}")
+  message(FATAL_ERROR "expected exit status ${EXPECT_STATUS}, got ${status}")
+endif()
+if(DEFINED EXPECT_OUTPUT AND NOT "${out}${err}" MATCHES "${EXPECT_OUTPUT}")
+  message(FATAL_ERROR "output does not match: ${EXPECT_OUTPUT}")
+endif()
+if(DEFINED REJECT_OUTPUT AND "${out}${err}" MATCHES "${REJECT_OUTPUT}")
+  message(FATAL_ERROR "output must not match: ${REJECT_OUTPUT}")
+endif()

@@ -1,0 +1,167 @@
+// The writer's pieces: nested chunk lengths, the rules Write3ds enforces, normals splitting and
+// welding, the emitter file layout, and that the producer gives the same bytes every time.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ChunkWalk.h"
+#include "content/scenes/ChunkWriter.h"
+#include "content/scenes/Emitters.h"
+#include "content/scenes/Primitives.h"
+#include "content/scenes/Scene3ds.h"
+#include "content/scenes/Scenes.h"
+
+namespace content::scenes {
+namespace {
+
+using content_test::U16;
+using content_test::U32;
+
+TEST(ChunkWriter, NestedLengthsCoverHeadersDataAndChildren) {
+    ChunkWriter w;
+    w.Begin(0x4D4D);
+    w.ChunkU32(0x0002, 3);
+    w.Begin(0x3D3D);
+    w.Empty(0x4625);
+    w.End();
+    w.End();
+    std::vector<uint8_t> b = w.Take();
+    ASSERT_EQ(b.size(), 6u + 10u + 12u);
+    EXPECT_EQ(U16(b, 0), 0x4D4D);
+    EXPECT_EQ(U32(b, 2), b.size());
+    EXPECT_EQ(U32(b, 8), 10u);
+    EXPECT_EQ(U32(b, 12), 3u);
+    EXPECT_EQ(U16(b, 16), 0x3D3D);
+    EXPECT_EQ(U32(b, 18), 12u);
+    EXPECT_EQ(U32(b, 24), 6u);
+}
+
+TEST(ChunkWriter, RefusesUnbalancedChunksAndLongNames) {
+    ChunkWriter w;
+    EXPECT_THROW(w.End(), std::logic_error);
+    w.Begin(0x4D4D);
+    EXPECT_THROW(w.Take(), std::logic_error);
+    EXPECT_THROW(w.Str("ElevenChars"), std::invalid_argument);
+    EXPECT_THROW(w.Str(""), std::invalid_argument);
+}
+
+SceneDesc OneBox() {
+    SceneDesc s;
+    s.materials.push_back(MakeMaterial("M", {1, 2, 3}));
+    s.objects.push_back(MeshObject("Box", Finish(BevelBox({1.0f, 1.0f, 1.0f}, 0.2f, 1, 1), 40), "M",
+                                   {10.0f, 20.0f, 30.0f}));
+    return s;
+}
+
+TEST(Write3ds, RefusesWhatTheFormatOrTheEngineCannotTake) {
+    EXPECT_NO_THROW(Write3ds(OneBox()));
+    SceneDesc s = OneBox();
+    s.objects[0].material = "NOPE";
+    EXPECT_THROW(Write3ds(s), std::invalid_argument);
+    s = OneBox();
+    s.objects.push_back(s.objects[0]);
+    EXPECT_THROW(Write3ds(s), std::invalid_argument);  // same name twice
+    s = OneBox();
+    s.objects[0].position = {{5, Vec3{0.0f, 0.0f, 0.0f}}, {5, Vec3{1.0f, 0.0f, 0.0f}}};
+    EXPECT_THROW(Write3ds(s), std::invalid_argument);  // keys out of order
+    s = OneBox();
+    s.objects[0].parent = "Ghost";
+    EXPECT_THROW(Write3ds(s), std::invalid_argument);
+    s = OneBox();
+    s.materials[0].texture = "NOEXT";
+    EXPECT_THROW(Write3ds(s), std::invalid_argument);
+}
+
+TEST(Write3ds, VerticesGoInWorldPlaceWithAMeshMatrixThatTakesThemBack) {
+    std::vector<uint8_t> b = Write3ds(OneBox());
+    // Find the vertex list and the mesh matrix.
+    size_t vl = 0, mm = 0;
+    for (size_t i = 0; i + 6 < b.size(); ++i) {
+        if (!vl && U16(b, i) == 0x4110) vl = i;
+        if (!mm && U16(b, i) == 0x4160 && U32(b, i + 2) == 54) mm = i;
+    }
+    ASSERT_TRUE(vl && mm);
+    float origin[3];
+    std::memcpy(origin, &b[mm + 6 + 36], 12);
+    EXPECT_EQ(origin[0], 10.0f);  // engine (10, 20, 30) is file (10, 30, 20)
+    EXPECT_EQ(origin[1], 30.0f);
+    EXPECT_EQ(origin[2], 20.0f);
+    FinishedMesh box = Finish(BevelBox({1.0f, 1.0f, 1.0f}, 0.2f, 1, 1), 40);
+    float first[3];
+    std::memcpy(first, &b[vl + 8], 12);
+    EXPECT_FLOAT_EQ(first[0] - origin[0], box.positions[0].x);
+    EXPECT_FLOAT_EQ(first[1] - origin[1], box.positions[0].z);
+    EXPECT_FLOAT_EQ(first[2] - origin[2], box.positions[0].y);
+}
+
+TEST(Normals, SplitAtHardEdgesAndWeldWhereSmooth) {
+    // A plain cube (no bevel to speak of): 8 corners, split into 24 vertices at a 40 degree
+    // crease, but kept at 8 (one normal each, along the diagonal) at 100 degrees.
+    Mesh cube;
+    const Vec3 c[8] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                       {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    for (const Vec3& p : c) cube.Vertex(p, {0, 0});
+    const int q[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                         {2, 3, 7, 6}, {1, 2, 6, 5}, {0, 4, 7, 3}};
+    for (const auto& f : q) cube.Quad(f[0], f[1], f[2], f[3]);
+    FinishedMesh hard = Finish(cube, 40);
+    EXPECT_EQ(hard.positions.size(), 24u);
+    EXPECT_GT(SignedVolume(hard), 0);
+    for (size_t i = 0; i < hard.normals.size(); ++i)
+        EXPECT_NEAR(std::fabs(hard.normals[i].x) + std::fabs(hard.normals[i].y) +
+                        std::fabs(hard.normals[i].z),
+                    1.0f, 1e-5f);
+    FinishedMesh soft = Finish(cube, 100);
+    ASSERT_EQ(soft.positions.size(), 8u);
+    for (size_t i = 0; i < 8; ++i)
+        EXPECT_GT(Dot(soft.normals[i], soft.positions[i]), 1.7f);  // outward diagonal
+}
+
+TEST(Normals, FileIsThreeFloatsPerVertexInOrder) {
+    FinishedMesh m;
+    m.normals = {{0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 0.0f}};
+    std::vector<uint8_t> b = EncodeNormals(m);
+    ASSERT_EQ(b.size(), 24u);
+    float f[6];
+    std::memcpy(f, b.data(), 24);
+    EXPECT_EQ(f[1], 1.0f);
+    EXPECT_EQ(f[3], 1.0f);
+}
+
+TEST(Emitters, ParameterFileLayout) {
+    EmitterDesc e{"emitter01", 300, 0.5f, 40, 3, 12, 0x10, 0x20, 0x30, 0x40, 100, 200, "SPARK.jpg"};
+    std::vector<uint8_t> b = EncodeEmitter(e);
+    ASSERT_EQ(b.size(), 32u + 10u);
+    EXPECT_EQ(U32(b, 0), 300u);
+    float spread, start, end;
+    std::memcpy(&spread, &b[4], 4);
+    std::memcpy(&start, &b[24], 4);
+    std::memcpy(&end, &b[28], 4);
+    EXPECT_EQ(spread, 0.5f);
+    EXPECT_EQ(start, 100.0f);
+    EXPECT_EQ(end, 200.0f);
+    EXPECT_EQ(b[20], 0x10);
+    EXPECT_EQ(b[23], 0x40);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[32])), "SPARK.jpg");
+    e.texture = "A_NAME_TOO_LONG.jpg";
+    EXPECT_THROW(EncodeEmitter(e), std::invalid_argument);
+}
+
+TEST(Producer, EngineMapNames) {
+    EXPECT_EQ(EngineMapName("ROCK.TGA"), "ROCK.jpg");
+    EXPECT_EQ(EngineMapName("wood.jpg"), "wood.jpg");
+    EXPECT_THROW(EngineMapName("ROCK"), std::invalid_argument);
+}
+
+TEST(Producer, SameBytesEveryRun) {
+    auto a = SceneEntries(BuildWaterScene());
+    auto b = SceneEntries(BuildWaterScene());
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].first, b[i].first);
+        EXPECT_TRUE(a[i].second == b[i].second) << a[i].first;
+    }
+}
+
+}  // namespace
+}  // namespace content::scenes

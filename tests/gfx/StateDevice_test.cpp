@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "gfx/RecordingDevice.h"
+#include "gfx/StateDevice.h"
+
+namespace {
+
+using gfx::RecordingDevice;
+
+TEST(TextureTest, FullChainLevelsAndPitch) {
+    gfx::Texture tex(4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    ASSERT_EQ(tex.GetLevelCount(), 3u);
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(tex.GetLevelDesc(2, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, 1u);
+    EXPECT_EQ(desc.Height, 1u);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(tex.LockRect(0, &lr, nullptr, 0), D3D_OK);
+    EXPECT_EQ(lr.Pitch, 16);
+    // A second lock of the same level is refused until unlocked.
+    D3DLOCKED_RECT again;
+    EXPECT_EQ(tex.LockRect(0, &again, nullptr, 0), D3DERR_INVALIDCALL);
+    uint32_t before = tex.contentVersion();
+    ASSERT_EQ(tex.UnlockRect(0), D3D_OK);
+    EXPECT_NE(tex.contentVersion(), before);
+    EXPECT_EQ(tex.LockRect(5, &lr, nullptr, 0), D3DERR_INVALIDCALL);
+}
+
+TEST(TextureTest, RectLockPointsIntoTheLevelAndRejectsOutside) {
+    gfx::Texture tex(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED);
+    RECT r{2, 3, 4, 5};
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(tex.LockRect(0, &lr, &r, 0), D3D_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(lr.pBits) - tex.level(0)->mutableBits().data(), 3 * 32 + 2 * 4);
+    tex.UnlockRect(0);
+    RECT outside{6, 6, 9, 7};
+    EXPECT_EQ(tex.LockRect(0, &lr, &outside, 0), D3DERR_INVALIDCALL);
+}
+
+TEST(TextureTest, RenderTargetsCannotBeLocked) {
+    gfx::Texture rt(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT);
+    D3DLOCKED_RECT lr;
+    EXPECT_EQ(rt.LockRect(0, &lr, nullptr, 0), D3DERR_INVALIDCALL);
+}
+
+TEST(BufferTest, RangedLocksTrackTheDirtyRange) {
+    gfx::VertexBuffer vb(100, 0, D3DFVF_XYZ, D3DPOOL_MANAGED);
+    BYTE* p = nullptr;
+    ASSERT_EQ(vb.Lock(10, 20, &p, 0), D3D_OK);
+    p[0] = 7;
+    vb.Unlock();
+    EXPECT_EQ(vb.data()[10], 7);
+    EXPECT_EQ(vb.dirtyBegin(), 10u);
+    EXPECT_EQ(vb.dirtyEnd(), 30u);
+    EXPECT_EQ(vb.Lock(90, 20, &p, 0), D3DERR_INVALIDCALL);  // past the end
+    ASSERT_EQ(vb.Lock(0, 0, &p, D3DLOCK_DISCARD), D3D_OK);  // whole buffer
+    vb.Unlock();
+    EXPECT_EQ(vb.dirtyBegin(), 0u);
+    EXPECT_EQ(vb.dirtyEnd(), 100u);
+    // Discarding keeps the contents: managed buffers behave so, and the engine relies on it.
+    EXPECT_EQ(vb.data()[10], 7);
+}
+
+TEST(StateDeviceTest, StatesPersistAndOnlyChangesMarkDirty) {
+    gfx::StateDevice dev({});
+    dev.clearDirty();
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);  // already the default
+    EXPECT_EQ(dev.dirty(), 0u);
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    EXPECT_TRUE(dev.dirty() & gfx::kDirtyRenderState);
+    DWORD v = 0;
+    dev.GetRenderState(D3DRS_CULLMODE, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DCULL_CW));
+    dev.GetTextureStageState(1, D3DTSS_COLOROP, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTOP_DISABLE));
+    dev.GetTextureStageState(3, D3DTSS_TEXCOORDINDEX, &v);
+    EXPECT_EQ(v, 3u);
+}
+
+TEST(StateDeviceTest, LightsAndClipPlanes) {
+    gfx::StateDevice dev({});
+    D3DLIGHT8 l{};
+    EXPECT_EQ(dev.GetLight(2, &l), D3DERR_INVALIDCALL);
+    l.Type = D3DLIGHT_POINT;
+    l.Position = {1, 2, 3};
+    ASSERT_EQ(dev.SetLight(2, &l), D3D_OK);
+    D3DLIGHT8 back{};
+    ASSERT_EQ(dev.GetLight(2, &back), D3D_OK);
+    EXPECT_EQ(back.Position.y, 2.0f);
+    EXPECT_EQ(dev.GetLight(1, &back), D3DERR_INVALIDCALL);
+    float plane[4] = {0, -1, 0, -1450};
+    dev.SetClipPlane(0, plane);
+    float out[4];
+    dev.GetClipPlane(0, out);
+    EXPECT_EQ(out[3], -1450.0f);
+    EXPECT_EQ(dev.SetClipPlane(6, plane), D3DERR_INVALIDCALL);
+}
+
+TEST(StateDeviceTest, ShaderHandlesAreDistinctFromFvfCodes) {
+    gfx::StateDevice dev({});
+    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3),
+                          D3DVSD_REG(1, D3DVSDT_FLOAT2), D3DVSD_END()};
+    const DWORD vs[] = {0xFFFE0101u, 0x0000FFFFu};
+    DWORD h = 0;
+    ASSERT_EQ(dev.CreateVertexShader(decl, vs, sizeof vs, &h, 0), D3D_OK);
+    EXPECT_TRUE(gfx::StateDevice::IsShaderHandle(h));
+    EXPECT_FALSE(gfx::StateDevice::IsShaderHandle(0x112));
+    ASSERT_NE(dev.vertexShaderObject(h), nullptr);
+    EXPECT_EQ(dev.vertexShaderObject(h)->layout.streamStride[0], 20u);
+    EXPECT_EQ(dev.vertexShaderObject(h)->declaration.size(), 4u);
+    // A pixel stream handed as a vertex program is refused and leaves the handle 0.
+    const DWORD ps[] = {0xFFFF0101u, 0x0000FFFFu};
+    DWORD bad = 123;
+    EXPECT_EQ(dev.CreateVertexShader(decl, ps, sizeof ps, &bad, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(bad, 0u);
+    // A truncated stream without its end token is refused.
+    DWORD p = 0;
+    EXPECT_EQ(dev.CreatePixelShader(ps, 4, &p), D3DERR_INVALIDCALL);
+    ASSERT_EQ(dev.CreatePixelShader(ps, sizeof ps, &p), D3D_OK);
+    EXPECT_EQ(dev.SetPixelShader(p + 1), D3DERR_INVALIDCALL);
+}
+
+TEST(StateDeviceTest, ConstantsAreBoundsChecked) {
+    gfx::StateDevice dev({});
+    float c[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(dev.SetVertexShaderConstant(95, c, 1), D3D_OK);
+    EXPECT_EQ(dev.SetVertexShaderConstant(95, c, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev.SetPixelShaderConstant(7, c, 2), D3DERR_INVALIDCALL);
+    float back[4];
+    dev.GetVertexShaderConstant(95, back, 1);
+    EXPECT_EQ(back[3], 4.0f);
+}
+
+TEST(VertexLayoutTest, FvfCodesOfTheEngine) {
+    EXPECT_EQ(gfx::FvfStride(0x112), 32u);
+    EXPECT_EQ(gfx::FvfStride(0x212), 40u);
+    EXPECT_EQ(gfx::FvfStride(0x042), 16u);
+    EXPECT_EQ(gfx::FvfStride(0x144), 28u);
+    EXPECT_EQ(gfx::FvfStride(0x102), 20u);
+    gfx::VertexLayout layout;
+    ASSERT_TRUE(gfx::LayoutFromFvf(0x144, layout));
+    EXPECT_TRUE(layout.pretransformed);
+    ASSERT_EQ(layout.elements.size(), 3u);
+    EXPECT_EQ(layout.elements[1].reg, static_cast<UINT>(D3DVSDE_DIFFUSE));
+    EXPECT_EQ(layout.elements[2].offset, 20u);
+}
+
+TEST(VertexLayoutTest, DeclarationsWithoutEndOrWithBadTokensAreRefused) {
+    gfx::VertexLayout layout;
+    std::string error;
+    const DWORD noEnd[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3)};
+    EXPECT_FALSE(gfx::ParseDeclaration(noEnd, 2, layout, error));
+    const DWORD badReg[] = {D3DVSD_STREAM(0), D3DVSD_REG(16, D3DVSDT_FLOAT3), D3DVSD_END()};
+    EXPECT_FALSE(gfx::ParseDeclaration(badReg, 3, layout, error));
+    EXPECT_NE(error.find("token 1"), std::string::npos);
+    const DWORD withConst[] = {D3DVSD_STREAM(0),
+                               D3DVSD_REG(0, D3DVSDT_FLOAT3),
+                               D3DVSD_CONST(4, 1),
+                               0x3F800000u,
+                               0,
+                               0,
+                               0xFFFFFFFFu,
+                               D3DVSD_END()};
+    ASSERT_TRUE(gfx::ParseDeclaration(withConst, 8, layout, error)) << error;
+    EXPECT_EQ(layout.declarationTokens, 8u);
+    ASSERT_EQ(layout.constants.size(), 1u);
+    EXPECT_EQ(layout.constants[0].values[0], 1.0f);
+}
+
+TEST(RecordingDeviceTest, RecordsCallsInTheDocumentedTextForm) {
+    RecordingDevice dev;
+    dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    dev.SetRenderState(D3DRS_AMBIENT, 0xFF505050);
+    dev.SetRenderState(D3DRS_FOGDENSITY, FloatToDWORD(0.0025f));
+    gfx::Texture* tex = nullptr;
+    dev.CreateTexture(256, 256, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &tex);
+    dev.SetTexture(1, tex);
+    dev.SetTexture(2, nullptr);
+    dev.SetVertexShader(0x112);
+    dev.DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+    auto calls = dev.callStrings();
+    ASSERT_EQ(calls.size(), 8u);
+    EXPECT_EQ(calls[0], "SetRenderState(D3DRS_CULLMODE, 2)");
+    EXPECT_EQ(calls[1], "SetRenderState(D3DRS_AMBIENT, 0xFF505050)");
+    EXPECT_EQ(calls[2], "SetRenderState(D3DRS_FOGDENSITY, 0.0025)");
+    EXPECT_EQ(calls[3],
+              "CreateTexture(256, 256, 1, 0x1, D3DFMT_X8R8G8B8, 0) -> " + gfx::ResourceName(tex));
+    EXPECT_EQ(calls[4], "SetTexture(1, " + gfx::ResourceName(tex) + ")");
+    EXPECT_EQ(calls[5], "SetTexture(2, null)");
+    EXPECT_EQ(calls[6], "SetVertexShader(0x112)");
+    EXPECT_EQ(calls[7], "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)");
+    EXPECT_EQ(dev.find("SetTexture(2, null)"), 5);
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#include "platform/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+TEST(ClockTest, VirtualClockMovesOnlyWhenToldAndWraps) {
+    platform::UseVirtualClock(1234);
+    EXPECT_TRUE(platform::IsVirtualClock());
+    EXPECT_EQ(platform::timeGetTime(), 1234u);
+    EXPECT_EQ(platform::timeGetTime(), 1234u);
+    platform::VirtualClockAdvance(16);
+    EXPECT_EQ(platform::timeGetTime(), 1250u);
+    platform::VirtualClockSet(0xFFFFFFFFu);
+    platform::VirtualClockAdvance(2);
+    EXPECT_EQ(platform::timeGetTime(), 1u);
+    platform::UseRealClock();
+    EXPECT_FALSE(platform::IsVirtualClock());
+}
+
+TEST(ClockTest, RealClockCountsMilliseconds) {
+    platform::UseRealClock();
+    const uint32_t before = platform::timeGetTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const uint32_t passed = platform::timeGetTime() - before;  // unsigned, wrap-safe
+    EXPECT_GE(passed, 29u);
+    EXPECT_LT(passed, 2000u);
+}
+
+}  // namespace
