@@ -38,6 +38,9 @@ class Resource {
     void setSerial(uint32_t s) { serial_ = s; }
 
     std::unique_ptr<BackendObject> backend;
+    // Drops the back-end objects of this resource and of its surfaces (a back end calls it
+    // while it can still delete them).
+    virtual void releaseBackend() { backend.reset(); }
 
   protected:
     Resource(DWORD usage, D3DPOOL pool) : usage_(usage), pool_(pool) {}
@@ -100,6 +103,10 @@ class BaseTexture : public Resource {
     D3DFORMAT format() const { return format_; }
     // Raised whenever any level or face changes.
     uint32_t contentVersion() const;
+    void releaseBackend() override {
+        backend.reset();
+        for (auto& s : surfaces_) s->releaseBackend();
+    }
 
   protected:
     BaseTexture(DWORD usage, D3DPOOL pool, D3DFORMAT format, UINT levelCount)

@@ -34,6 +34,12 @@ StateDevice::StateDevice(const DeviceParams& params) : params_(params) {
 
 StateDevice::~StateDevice() = default;
 
+void StateDevice::releaseBackendObjects() {
+    for (auto& r : resources_) r->releaseBackend();
+    for (auto& v : vertexShaders_) v->backend.reset();
+    for (auto& p : pixelShaders_) p->backend.reset();
+}
+
 void StateDevice::ResetToApiDefaults() {
     DeviceState& s = state_;
     s.renderStates.fill(0);
@@ -220,10 +226,7 @@ HRESULT StateDevice::SetRenderTarget(Surface* color, Surface* depthStencil) {
     if (color && !(color->usage() & D3DUSAGE_RENDERTARGET)) return D3DERR_INVALIDCALL;
     if (depthStencil && !(depthStencil->usage() & D3DUSAGE_DEPTHSTENCIL)) return D3DERR_INVALIDCALL;
     Surface* target = color ? color : state_.renderTarget;
-    // The depth buffer must be at least as large as the colour target.
-    if (depthStencil &&
-        (depthStencil->width() < target->width() || depthStencil->height() < target->height()))
-        return D3DERR_INVALIDCALL;
+    if (depthStencil && !DepthStencilFits(*depthStencil, *target)) return D3DERR_INVALIDCALL;
     state_.renderTarget = target;
     state_.depthStencil = depthStencil;
     markDirty(kDirtyRenderTarget);

@@ -188,6 +188,15 @@ class StateDevice : public RenderDevice {
     // and refuse it (the creation then fails).
     virtual HRESULT OnCreateVertexShader(VertexShaderObject&) { return D3D_OK; }
     virtual HRESULT OnCreatePixelShader(PixelShaderObject&) { return D3D_OK; }
+    // Whether SetRenderTarget may pair this depth-stencil surface with this colour target.
+    // The original API wants the depth buffer at least as large as the target; a back end
+    // whose depth buffer grows with the targets it serves may accept more.
+    virtual bool DepthStencilFits(const Surface& depthStencil, const Surface& color) const {
+        return depthStencil.width() >= color.width() && depthStencil.height() >= color.height();
+    }
+    // Drops every back-end object hung on resources and shader objects; back ends call it
+    // while their context is still current, before the resources themselves go.
+    void releaseBackendObjects();
 
     void markDirty(uint32_t bits) { dirty_ |= bits; }
     template <typename T>

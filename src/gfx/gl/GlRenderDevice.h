@@ -1,0 +1,179 @@
+// The RenderDevice on OpenGL 3.3 core.
+//
+// All state lives in the StateDevice base; each draw reads it, consuming the dirty bits, and
+// brings GL in line: render target, vertex input, textures and samplers, the program for the
+// current vertex and pixel stages, the shared uniform blocks and the fixed GL states. Nothing
+// is sent twice: resources upload when their content version moves, programs are linked once
+// per pair of stages, uniform blocks upload when their bytes change.
+//
+// Conventions (one place each):
+//  - orientation: row 0 of every surface is the top of the picture, for uploaded pictures,
+//    render-target textures and the back buffer alike, so a render target sampled later
+//    looks like the back buffer (GlslBuilder.h flips y; Present flips once more into the
+//    window);
+//  - culling: D3DCULL_CW culls what the original saw clockwise on screen (StateApply.cpp);
+//  - screen-space (XYZRHW) vertices: x, y are GL window coordinates, pixel centres at +0.5.
+//    The half-pixel offset of the original rasterisation is not emulated: a full-screen quad
+//    (0, 0)-(W, H) with u, v 0..1 under POINT filtering copies a texture pixel for pixel,
+//    a quad 256 x 256 at the top-left covers exactly those pixels, and linear filtering of
+//    such copies does not blur by half a texel;
+//  - the back buffer is an offscreen RGBA8 colour texture plus the device's one D24S8
+//    depth-stencil renderbuffer, shared by every render target; the renderbuffer grows to
+//    the largest render-target texture, so targets larger than the display still get depth.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "gfx/StateDevice.h"
+#include "gfx/gl/GlResources.h"
+#include "gfx/gl/ProgramCache.h"
+#include "gfx/gl/StateApply.h"
+#include "gfx/gl/VertexInput.h"
+#include "gfx/gl/context/GlContext.h"
+#include "gfx/gl/ff/StateKey.h"
+#include "gfx/gl/ff/VertexStageGen.h"
+#include "gfx/shader/GlslBuilder.h"
+
+struct SDL_Window;
+
+namespace gfx::gl {
+
+struct DeviceOptions {
+    // Swap interval of a windowed device: 0 no sync, 1 vertical sync, -1 adaptive sync.
+    int swapInterval = 1;
+};
+
+struct DeviceStats {
+    UploadStats uploads;
+    ProgramStats programs;
+    uint64_t draws = 0;           // draws handed to GL
+    uint64_t refusedDraws = 0;    // draws dropped (no program, bad stream, out-of-range indices)
+    uint64_t programBinds = 0;    // glUseProgram calls
+    uint64_t uniformUploads = 0;  // uniform block uploads
+    uint64_t presents = 0;
+};
+
+class GlRenderDevice final : public StateDevice {
+  public:
+    GlRenderDevice(std::unique_ptr<GlContext> context, const DeviceParams& params,
+                   const DeviceOptions& options);
+    ~GlRenderDevice() override;
+    GlRenderDevice(const GlRenderDevice&) = delete;
+    GlRenderDevice& operator=(const GlRenderDevice&) = delete;
+
+    // Checks the GL version and creates the device's own objects. False with a reason.
+    bool initialize(std::string* error);
+
+    // While on, draws, clears and presents are skipped; states and resources still change,
+    // so a frame can run its logic without being rendered.
+    void setDiscardDraws(bool discard) { discard_ = discard; }
+    bool discardDraws() const { return discard_; }
+
+    DeviceStats stats() const;
+    // GL_RENDERER and the context's platform, e.g. "llvmpipe (LLVM 15.0.6, 256 bits) / EGL
+    // surfaceless (Mesa)".
+    std::string description() const;
+    // Makes the device's context current again after other GL code changed contexts.
+    void makeCurrent();
+
+    HRESULT GetDeviceCaps(DeviceCaps* caps) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, Texture** texture) override;
+    // Render-target surfaces (the back buffer, render-target texture levels) are read from
+    // GL; other surfaces from their system copy.
+    HRESULT ReadPixels(Surface* surface, std::vector<uint32_t>& argb) override;
+
+  protected:
+    HRESULT OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override;
+    HRESULT OnDrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                   UINT startIndex, UINT count) override;
+    HRESULT OnClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                    DWORD stencil) override;
+    HRESULT OnPresent() override;
+    HRESULT OnCreateVertexShader(VertexShaderObject& shader) override;
+    HRESULT OnCreatePixelShader(PixelShaderObject& shader) override;
+    bool DepthStencilFits(const Surface& depthStencil, const Surface& color) const override;
+
+  private:
+    struct Unit {
+        GLuint texture2D = 0, textureCube = 0, sampler = 0;
+    };
+
+    void ensureCurrent();
+    bool prepareDraw(D3DPRIMITIVETYPE type);
+    bool resolveLayout();
+    void bindTarget();
+    GlTarget* targetFor(Surface& surface);
+    void growDepth(UINT width, UINT height);
+    void syncTextures(uint32_t dirty);
+    void activeUnit(unsigned unit);
+    bool selectProgram(uint32_t dirty);
+    void updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type);
+    void updateFixed(uint32_t dirty);
+    void upload(GLuint buffer, const void* data, size_t bytes);
+    const CompiledShader* pixelProgramStage(PixelShaderObject& shader);
+
+    std::unique_ptr<GlContext> context_;
+    DeviceOptions options_;
+    bool discard_ = false;
+    bool initialized_ = false;
+    std::string renderer_;
+    float maxPointSize_ = 64.0f;
+    GLint maxTextureSize_ = 2048;
+
+    // Render target as bound in GL.
+    Surface* boundColor_ = nullptr;
+    Surface* boundDepth_ = nullptr;
+    bool targetHasAlpha_ = false;
+    GLuint depthBuffer_ = 0;
+    UINT depthWidth_ = 0, depthHeight_ = 0;
+
+    // Vertex input.
+    std::map<DWORD, VertexLayout> fvfLayouts_;
+    const VertexLayout* layout_ = nullptr;
+    const VertexShaderObject* vertexProgram_ = nullptr;  // null: fixed-function vertex stage
+    VertexInput vertexInput_;
+
+    // Textures and samplers.
+    std::array<Unit, D3D_MAX_TEXTURE_STAGES> units_{};
+    std::array<GLuint, D3D_MAX_TEXTURE_STAGES> stageSamplers_{};
+    unsigned activeUnit_ = ~0u;
+    SamplerCache samplers_;
+
+    // Programs.
+    ProgramCache programs_;
+    ff::VertexKey vertexKey_;
+    ff::PixelKey pixelKey_;
+    const CompiledShader* vertexStage_ = nullptr;
+    const CompiledShader* pixelStage_ = nullptr;
+    uint32_t linkedVertex_ = 0, linkedPixel_ = 0;
+    GLuint program_ = 0;
+    GLuint boundProgram_ = 0;
+
+    // Uniform blocks: GL buffers and the bytes they hold.
+    GLuint vsConstantsBuffer_ = 0, psConstantsBuffer_ = 0, commonBuffer_ = 0, fixedBuffer_ = 0;
+    shader::CommonBlock common_{};
+    ff::FixedBlock fixed_{};
+    bool commonValid_ = false, fixedValid_ = false, fixedStale_ = true;
+
+    GlStateCache glState_;
+    DeviceStats stats_;
+};
+
+// A device without a window (EGL). Null with a reason when no OpenGL 3.3 core context can
+// be had (no EGL, no GPU driver and no software renderer, GL older than 3.3).
+std::unique_ptr<GlRenderDevice> CreateHeadlessDevice(const DeviceParams& params,
+                                                     std::string* error);
+
+// A device presenting into an SDL window created with SDL_WINDOW_OPENGL. The back buffer
+// keeps the size in `params`; Present scales it into the window, letterboxed.
+std::unique_ptr<GlRenderDevice> CreateWindowDevice(SDL_Window* window, const DeviceParams& params,
+                                                   const DeviceOptions& options,
+                                                   std::string* error);
+
+}  // namespace gfx::gl

@@ -1,0 +1,23 @@
+// The texture stage cascade of the fixed-function pipeline as a GLSL pixel stage.
+//
+// Semantics chosen where the original left them to the hardware:
+//  - a stage with no texture bound reads its texture argument as opaque white, so the
+//    default MODULATE (TEXTURE, CURRENT) passes the colour through;
+//  - stage results keep the signed range -1..1 of the combiners of the time (so a signed
+//    bump texture can be biased in a later stage); the written pixel is clamped to 0..1;
+//  - BUMPENVMAP and BUMPENVMAPLUMINANCE offset the next stage's coordinates by the bump
+//    matrix and leave the current colour as it was;
+//  - PREMODULATE acts as SELECTARG1.
+#pragma once
+
+#include "gfx/gl/ff/StateKey.h"
+#include "gfx/shader/GlslInterface.h"
+
+namespace gfx::gl::ff {
+
+shader::GlslStage GeneratePixelStage(const PixelKey& key);
+
+// Sampler kinds the stage code was generated for (2D where nothing is bound).
+shader::SamplerKinds PixelKinds(const PixelKey& key);
+
+}  // namespace gfx::gl::ff

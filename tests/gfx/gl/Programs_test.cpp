@@ -1,0 +1,146 @@
+// Shader programs with fixed-function stages in any combination, declaration-driven
+// fixed-function input, and the caches that keep repeated states from compiling, linking or
+// uploading again.
+#include <gtest/gtest.h>
+
+#include "gfx/gl/ProgramCache.h"
+#include "support/GlTestDevice.h"
+
+namespace {
+
+using testsupport::GlDeviceTest;
+
+// vs.1.1: mov oPos, v0
+const DWORD kPassPosition[] = {0xFFFE0101u, 0x00000001u, 0xC00F0000u, 0x90E40000u, 0x0000FFFFu};
+// ps.1.1: mov r0, c0
+const DWORD kConstantColour[] = {0xFFFF0101u, 0x00000001u, 0x800F0000u, 0xA0E40000u, 0x0000FFFFu};
+
+class Programs : public GlDeviceTest {
+  protected:
+    void SetUp() override {
+        GlDeviceTest::SetUp();
+        plainStates();
+        dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    }
+};
+
+TEST_F(Programs, FixedFunctionVertexStageWithAPixelProgram) {
+    DWORD ps = 0;
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &ps), D3D_OK);
+    const float white[4] = {1, 1, 1, 1};
+    dev().SetPixelShaderConstant(0, white, 1);
+    dev().SetPixelShader(ps);
+    // The fixed-function transform moves a quad of width 1 into the left half.
+    const D3DMATRIX world = testsupport::Translation(-0.5f, 0, 0);
+    dev().SetTransform(D3DTS_WORLD, &world);
+    drawMeshQuad(-0.5f, -1, 0.5f, 1, 0.5f);
+    EXPECT_EQ(pixel(10, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(50, 10), 0xFF000000u);
+    // Back to fixed-function pixel processing: the factor colour.
+    dev().SetPixelShader(0);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    dev().SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF00FF00);
+    drawMeshQuad(-0.5f, -1, 0.5f, 1, 0.5f);
+    EXPECT_EQ(pixel(10, 10), 0xFF00FF00u);
+}
+
+TEST_F(Programs, VertexProgramWithFixedFunctionPixelStage) {
+    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};
+    DWORD vs = 0;
+    ASSERT_EQ(dev().CreateVertexShader(decl, kPassPosition, sizeof kPassPosition, &vs, 0), D3D_OK);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    dev().SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF2040C0);
+    // Clip-space positions: the left half of the screen, upper half of it in y.
+    const float quad[] = {-1, 1, 0.5f, 0, 1, 0.5f, 0, 0, 0.5f, -1, 0, 0.5f};
+    dev().SetVertexShader(vs);
+    dev().SetStreamSource(0, vertexBuffer(quad, sizeof quad), 12);
+    ASSERT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
+    EXPECT_EQ(pixel(10, 10), 0xFF2040C0u);
+    EXPECT_EQ(pixel(10, 50), 0xFF000000u);
+    EXPECT_EQ(pixel(50, 10), 0xFF000000u);
+}
+
+TEST_F(Programs, DeclarationsFeedTheFixedFunctionPipeline) {
+    // No program tokens: position in v0 and a D3DCOLOR in v5 (diffuse), colours in B, G, R, A
+    // byte order.
+    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
+                          D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR), D3DVSD_END()};
+    DWORD vs = 0;
+    ASSERT_EQ(dev().CreateVertexShader(decl, nullptr, 0, &vs, 0), D3D_OK);
+    using testsupport::ColorVertex;
+    dev().SetVertexShader(vs);
+    dev().SetStreamSource(0,
+                          vertexBuffer<ColorVertex>({{-1, 1, 0.5f, 0xFF102030},
+                                                     {1, 1, 0.5f, 0xFF102030},
+                                                     {1, -1, 0.5f, 0xFF102030},
+                                                     {-1, -1, 0.5f, 0xFF102030}}),
+                          sizeof(ColorVertex));
+    ASSERT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
+    EXPECT_EQ(pixel(32, 32), 0xFF102030u);
+}
+
+TEST_F(Programs, MalformedProgramsFailCreation) {
+    const DWORD noEnd[] = {0xFFFF0101u, 0x00000001u};
+    DWORD ps = 77;
+    EXPECT_EQ(dev().CreatePixelShader(noEnd, sizeof noEnd, &ps), D3DERR_INVALIDCALL);
+    EXPECT_EQ(ps, 0u);
+}
+
+TEST_F(Programs, StagesThatDoNotCompileDrawNothingAndAreReportedOnce) {
+    gfx::gl::ProgramCache cache;
+    gfx::shader::GlslStage broken;
+    broken.body = "this is not glsl;";
+    const gfx::gl::CompiledShader bad = cache.compileVertex(broken, "test stage");
+    EXPECT_EQ(bad.id, 0u);
+    EXPECT_NE(bad.serial, 0u);
+    gfx::shader::GlslStage white;
+    white.body = "dx_oC0 = vec4(1.0);";
+    const gfx::gl::CompiledShader good = cache.compilePixel(white, {}, "test pixel stage");
+    EXPECT_NE(good.id, 0u);
+    EXPECT_EQ(cache.link(bad, good), 0u);
+    EXPECT_EQ(cache.link(bad, good), 0u);  // remembered, not retried
+    EXPECT_EQ(cache.stats().links, 0u);
+    EXPECT_EQ(cache.stats().failures, 1u);
+    cache.destroy();
+}
+
+TEST_F(Programs, RepeatedStatesNeitherRelinkNorUpload) {
+    gfx::Texture* a = texture(2, 2, std::vector<uint32_t>(4, 0xFFFF0000));
+    gfx::Texture* b = texture(2, 2, std::vector<uint32_t>(4, 0xFF0000FF));
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    auto frame = [&]() {
+        for (int i = 0; i < 10; ++i) {
+            dev().SetTexture(0, i % 2 ? a : b);
+            dev().SetRenderState(D3DRS_ALPHABLENDENABLE, i % 2);
+            dev().SetRenderState(D3DRS_LIGHTING, FALSE);
+            drawMeshQuad(-1, -1, 1, 1, 0.5f);
+        }
+    };
+    frame();
+    const gfx::gl::DeviceStats first = dev().stats();
+    frame();
+    frame();
+    const gfx::gl::DeviceStats later = dev().stats();
+    EXPECT_EQ(later.programs.compiles, first.programs.compiles);
+    EXPECT_EQ(later.programs.links, first.programs.links);
+    EXPECT_EQ(later.uploads.textureUploads, first.uploads.textureUploads);
+    // Vertex buffers are new per quad here; nothing else is sent again.
+    EXPECT_EQ(later.draws, first.draws + 20);
+    EXPECT_EQ(later.programBinds, first.programBinds);
+}
+
+TEST_F(Programs, ProgramsAreSharedAcrossStateCombinationsThatReturn) {
+    DWORD ps = 0;
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &ps), D3D_OK);
+    for (int round = 0; round < 3; ++round) {
+        dev().SetPixelShader(ps);
+        drawScreenQuad(0, 0, 8, 8);
+        dev().SetPixelShader(0);
+        drawScreenQuad(0, 0, 8, 8);
+    }
+    // Two pairs of stages: the screen-space vertex stage with the program and with the
+    // fixed-function pixel stage.
+    EXPECT_EQ(dev().stats().programs.links, 2u);
+}
+
+}  // namespace
