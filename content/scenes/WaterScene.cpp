@@ -190,7 +190,9 @@ SceneFiles BuildWaterScene() {
             return Lerp(Vec3{-900.0f, -1240.0f, 7200.0f}, Vec3{-2600.0f, -1150.0f, 2600.0f},
                         float(t));
         },
-        [&](double t) { return Lerp(Above(arch1, 700), Above(lighthouseBase, 800), float(t)); }));
+        [&](double t) {
+            return Lerp(Above(arch1, -1000), Above(lighthouseBase, -200), float(t));
+        }));
     sc.cameras.push_back(PathCamera(
         "Cam02", 46, 25,  // round the fire on the arch
         [&](double t) { return Orbit(brazier, 0.4 + 2.4 * t, 1100, brazier.y + 500); },
@@ -208,7 +210,7 @@ SceneFiles BuildWaterScene() {
                          -950 + 2400 * t * t + 260 * Sin(t * 9));
         },
         [&](double t) {
-            return Lerp(Above(arch1, 500), Above(lighthouseBase, 1700),
+            return Lerp(Above(arch1, -1100), Above(lighthouseBase, 200),
                         float(SmoothStep(0.1, 0.8, t)));
         }));
     sc.cameras.push_back(PathCamera(
