@@ -49,13 +49,15 @@ struct Options {
     std::string out;
     std::string targets;
     std::vector<float> clips;  // several stills in one picture
+    float bump = effects::water::kBumpScale;
 };
 
 const char kUsage[] =
     "usage: segmentview --segment B|C|D --out FILE.png [--pack FILE] [--size WxH]\n"
     "                   [--clip T] [--camera N]          (B; C uses camera 4)\n"
     "                   [--position P] [--elapsed E]     (D)\n"
-    "                   [--warmup N] [--targets PREFIX] [--clips T1,T2,...]\n";
+    "                   [--warmup N] [--targets PREFIX] [--clips T1,T2,...]\n"
+    "                   [--bump K]                       (water ripple scale, 0.35)\n";
 
 bool Parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -80,6 +82,8 @@ bool Parse(int argc, char** argv, Options& o) {
             if (std::sscanf(v, "%dx%d", &o.width, &o.height) != 2) return false;
         } else if (a == "--out") {
             o.out = v;
+        } else if (a == "--bump") {
+            o.bump = std::strtof(v, nullptr);
         } else if (a == "--targets") {
             o.targets = v;
         } else if (a == "--clips") {
@@ -166,6 +170,7 @@ int main(int argc, char** argv) {
     } else {
         effects::screenEffectQuad.init();
         effects::waterScene.Load();
+        effects::waterScene.bumpScale = o.bump;
     }
     frameTarget.create();
 

@@ -304,7 +304,7 @@ void WaterScene::EffectPass() {
     effectQuad->firstTexture = mirrorTarget.texture;
     effectQuad->secondTexture = surfaceTarget.texture;
     effectQuad->selectMode(0);
-    effectQuad->bumpScale = water::kBumpScale;
+    effectQuad->bumpScale = bumpScale;
     effectQuad->drawFull();
 }
 
@@ -342,11 +342,8 @@ void WaterScene::WaterLayer() {
     DrawPlane(waterTexture);
 }
 
-void WaterScene::DrawFrame(float clipTime, uint32_t cameraIndex) {
-    if (!scene || !RenderDevice) return;
+void WaterScene::BeginFrame(float clipTime, uint32_t cameraIndex) {
     IDirect3DDevice8& d = *RenderDevice;
-    const float frame = 0.5f * clipTime;
-
     scene::SelectCamera(*scene, cameraIndex);
     d.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     d.SetRenderState(D3DRS_ZENABLE, TRUE);
@@ -355,17 +352,26 @@ void WaterScene::DrawFrame(float clipTime, uint32_t cameraIndex) {
     Ripple(0.2f * clipTime);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+}
 
+void WaterScene::EndFrame() {
+    IDirect3DDevice8& d = *RenderDevice;
+    d.SetRenderState(D3DRS_STENCILENABLE, FALSE);
+    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+}
+
+void WaterScene::DrawFrame(float clipTime, uint32_t cameraIndex) {
+    if (!scene || !RenderDevice) return;
+    const float frame = 0.5f * clipTime;
+    BeginFrame(clipTime, cameraIndex);
     MirrorPass(frame);
     SurfacePass(frame);
     MainPass(frame);
     EffectPass();
     ParticlePass();
     WaterLayer();
-
-    d.SetRenderState(D3DRS_STENCILENABLE, FALSE);
-    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+    EndFrame();
 }
 
 }  // namespace effects

@@ -90,17 +90,24 @@ class WaterScene {
     NestedRenderTarget mirrorTarget;
     NestedRenderTarget surfaceTarget;
     ScreenEffectQuad* effectQuad = &waterEffectQuad;
+    // How far the surface's bump offsets move the reflection (0 shows it undistorted).
+    float bumpScale = water::kBumpScale;
 
-  private:
-    void FindWaterPlane();
-    void BuildBumpTexture();
-    void Ripple(float phase);
+    // The steps of DrawFrame in its order, open so that each can be measured on its own.
+    // Camera, frame states, ripple and the blend factors the mirror pass starts with.
+    void BeginFrame(float clipTime, uint32_t cameraIndex);
     void MirrorPass(float frame);
     void SurfacePass(float frame);
     void MainPass(float frame);
     void EffectPass();
     void ParticlePass();
     void WaterLayer();
+    void EndFrame();
+
+  private:
+    void FindWaterPlane();
+    void BuildBumpTexture();
+    void Ripple(float phase);
     // The water plane alone with `texture` on stage 0, through the fixed-function pipeline.
     void DrawPlane(IDirect3DTexture8* texture);
 
