@@ -3,14 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Capture.h"
 #include "app/CommandLine.h"
 #include "app/Engine.h"
+#include "app/RuneplayPresentation.h"
 #include "platform/ErrorReport.h"
 #include "platform/Platform.h"
 
 namespace app {
 
-std::unique_ptr<Presentation> CreatePresentation() { return std::make_unique<Presentation>(); }
+std::unique_ptr<Presentation> CreatePresentation() {
+    return std::make_unique<RuneplayPresentation>();
+}
 
 int RunProgram(int argc, char** argv) {
     CommandLine commandLine = ParseCommandLine(argc, argv);
@@ -30,7 +34,7 @@ int RunProgram(int argc, char** argv) {
             std::fflush(nullptr);
             std::exit(platform::kFatalExitStatus);
         });
-        status = engine.Run();
+        status = commandLine.options.render() ? RunRender(engine, *presentation) : engine.Run();
         platform::SetFatalHandler(nullptr);
     }
     platform::Shutdown();  // gives a switched display mode back
