@@ -36,6 +36,8 @@ int RunProgram(int argc, char** argv) {
         });
         status = commandLine.options.render() ? RunRender(engine, *presentation) : engine.Run();
         platform::SetFatalHandler(nullptr);
+        // The rendering device goes while the window its context draws into still exists.
+        presentation.reset();
     }
     platform::Shutdown();  // gives a switched display mode back
     return status;

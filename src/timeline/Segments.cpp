@@ -55,8 +55,9 @@ void Timeline::SegmentB() {
     SetGlowStrength(kStrengthBC);
     timerB.Start();
     const int shot = std::clamp(shotIndex, 0, kShotCount - 1);
-    effects::waterScene.DrawFrame(speedFactor * timerB.elapsed + kShotStart[shot],
-                                  kShotCamera[shot]);
+    if (drawScenes)
+        effects::waterScene.DrawFrame(speedFactor * timerB.elapsed + kShotStart[shot],
+                                      kShotCamera[shot]);
     timerB.Update();
 }
 
@@ -76,13 +77,13 @@ void Timeline::SegmentC() {
     float t = 2000.0f - timerC.elapsed;
     if (t < 0.0f) t = 0.0f;
     timerC.Update();
-    effects::waterScene.DrawFrame(t, 4);
+    if (drawScenes) effects::waterScene.DrawFrame(t, 4);
     for (DWORD stage = 0; stage < 4; ++stage) d.SetTexture(stage, nullptr);
     effects::screenEffectQuad.drawQuad();
     SetGlowStrength(kStrengthBC);
     Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
     d.Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
-    effects::metalObject.draw(t);
+    if (drawScenes) effects::metalObject.draw(t);
     d.SetTexture(0, showPictures.inserts[4]);
     for (int i = 0; i < 45; ++i)
         effects::InsertFlash(position, i, effects::kInsertFlashBaseC, effects::kInsertFlashesC);
@@ -91,7 +92,7 @@ void Timeline::SegmentC() {
 // The picture screen scene: its clip timer, camera cuts and picture loop are its own.
 void Timeline::SegmentD() {
     SetGlowStrength(kStrengthD);
-    effects::screenScene.DrawFrame(position);
+    if (drawScenes) effects::screenScene.DrawFrame(position);
 }
 
 // Title picture, ring scene, the people picture fading out, credits and four long flashes.
@@ -105,7 +106,7 @@ void Timeline::SegmentE() {
     SetGlowStrength(kStrengthEF);
     timerE.Start();
     d.SetRenderState(D3DRS_FOGDENSITY, std::bit_cast<DWORD>(0.0015f));
-    effects::ringScene.draw(timerE.elapsed);
+    if (drawScenes) effects::ringScene.draw(timerE.elapsed);
     timerE.Update();
 
     peopleFadeOut.Start();
@@ -139,7 +140,7 @@ void Timeline::SegmentF() {
     d.SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
     d.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
     d.SetRenderState(D3DRS_FOGDENSITY, std::bit_cast<DWORD>(0.0025f));
-    effects::cubeGridScene.draw(timerF.elapsed);
+    if (drawScenes) effects::cubeGridScene.draw(timerF.elapsed);
     d.SetRenderState(D3DRS_FOGENABLE, FALSE);
     timerF.Update();
 }
@@ -151,7 +152,7 @@ void Timeline::SegmentG() {
     SetGlowStrength(kStrengthG);
     Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
     FullPicture(showPictures.stagi, 128);
-    effects::rotatingMeshScene.draw(timerG.elapsed);
+    if (drawScenes) effects::rotatingMeshScene.draw(timerG.elapsed);
     timerG.Update();
     RenderDevice->SetTexture(0, showPictures.inserts[2]);
     for (int i = 0; i < 8; ++i)
@@ -168,7 +169,7 @@ void Timeline::SegmentH() {
     timerH.Start();
     fadeTimer.Start();
     SetGlowStrength(kStrengthH);
-    effects::endMeshScene.draw(timerH.elapsed);
+    if (drawScenes) effects::endMeshScene.draw(timerH.elapsed);
     FullPicture(showPictures.p3, 255);
     timerH.Update();
     const float f = fadeTimer.elapsed;

@@ -56,6 +56,11 @@ class Timeline {
     void PictureCuts();
     void FlashesAndCounter();
 
+    // Off, the segments skip the scene effects (water, screen, metal and the shader scenes)
+    // and draw only their pictures, sprites and flashes: the frame-time harness measures
+    // what the overlays and the glow cost on their own this way.
+    bool drawScenes = true;
+
     uint32_t position = 0;  // read at the start of the frame
     int32_t shotIndex = 0;  // picture cuts completed (0..7)
     float speedFactor = 0.7f;

@@ -38,11 +38,13 @@ class StillsTest : public ::testing::Test {
 
     // Runs the program with `arguments` in the test's folder; returns its exit status and
     // keeps what it wrote to standard output and error in `output`.
-    int Run(const std::string& arguments) {
+    // `launcher` runs the program (a virtual X server, say); without one it runs headless.
+    int Run(const std::string& arguments, const std::string& launcher = "") {
         const std::string log = dir_.file("run.log");
-        const std::string command = "cd '" + dir_.path().string() + "' && '" + kProgram +
-                                    "' --headless --pack '" + pack() + "' " + arguments + " > '" +
-                                    log + "' 2>&1";
+        const std::string command = "cd '" + dir_.path().string() + "' && " + launcher + " '" +
+                                    kProgram + "' " + (launcher.empty() ? "--headless " : "") +
+                                    "--pack '" + pack() + "' " + arguments + " > '" + log +
+                                    "' 2>&1";
         const int status = std::system(command.c_str());
         std::ifstream in(log);
         output_.assign(std::istreambuf_iterator<char>(in), {});
@@ -81,6 +83,24 @@ TEST_F(StillsTest, TheSameCommandGivesTheSamePicture) {
     ASSERT_TRUE(testsupport::LoadPng(a, ia, &error)) << error;
     ASSERT_TRUE(testsupport::LoadPng(b, ib, &error)) << error;
     EXPECT_EQ(testsupport::CompareImages(ia, ib, 0).maxDifference, 0);
+}
+
+TEST_F(StillsTest, AWindowShowsTheSamePictureAsHeadless) {
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    const std::string headless = dir_.file("headless.png"), windowed = dir_.file("windowed.png");
+    ASSERT_EQ(Run("--still 26500000 --out '" + headless + "' --size 320x240"), 0) << output_;
+    ASSERT_EQ(Run("--windowed --still 26500000 --out '" + windowed + "' --size 320x240",
+                  "SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 640x480x24'"),
+              0)
+        << output_;
+    testsupport::RgbImage a, b;
+    std::string error;
+    ASSERT_TRUE(testsupport::LoadPng(headless, a, &error)) << error;
+    ASSERT_TRUE(testsupport::LoadPng(windowed, b, &error)) << error;
+    const auto d = testsupport::CompareImages(a, b, 0);
+    EXPECT_TRUE(d.sameSize);
+    EXPECT_LE(d.maxDifference, 1) << d.str();
 }
 
 TEST_F(StillsTest, CaptureWritesEveryFrameAndTheExactSoundtrackSpan) {
