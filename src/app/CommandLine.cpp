@@ -94,8 +94,8 @@ const std::vector<OptionSpec>& Table() {
          "press Escape once the soundtrack reaches POSITION (scripted runs)",
          [](Options& o, const std::string& v) { return PositionOption(o.escapeAt, v); }},
         {"--capture", "DIR",
-         "render frames [--from, --to) at --fps into DIR as PNG files, plus the soundtrack "
-         "span as soundtrack.wav (headless, on a virtual clock)",
+         "render the frames of [--from, --to) at --fps into DIR as PNG files, with the "
+         "soundtrack span as soundtrack.wav",
          [](Options& o, const std::string& v) -> std::string {
              if (v.empty()) return "the capture folder is empty";
              o.captureDir = v;
