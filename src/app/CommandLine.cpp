@@ -70,16 +70,29 @@ const std::vector<OptionSpec>& Table() {
              o.headless = true;
              return {};
          }},
-        {"--mode", "WxH", "window or screen size (default 800x600)", SizeOption},
-        {"--windowed", nullptr, "play in a resizable window (the default)",
+        {"--no-dialog", nullptr,
+         "skip the setup dialog and play as --mode, --windowed and --fullscreen say",
+         [](Options& o, const std::string&) -> std::string {
+             o.noDialog = true;
+             return {};
+         }},
+        {"--mode", "WxH", "window or screen size (default 800x600); skips the setup dialog",
+         [](Options& o, const std::string& v) -> std::string {
+             std::string error = SizeOption(o, v);
+             if (error.empty()) o.noDialog = true;
+             return error;
+         }},
+        {"--windowed", nullptr, "play in a resizable window (the default without the dialog)",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Windowed;
+             o.noDialog = true;
              o.windowRequested = true;
              return {};
          }},
         {"--fullscreen", nullptr, "play full screen, switching the display to the --mode size",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Fullscreen;
+             o.noDialog = true;
              o.windowRequested = true;
              return {};
          }},
@@ -233,7 +246,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 std::string Usage() {
     std::string text =
         "usage: runeplay [OPTIONS]\n"
-        "Plays the presentation in kelvra.dat until Escape.\n\noptions:\n";
+        "Shows the setup dialog, then plays the presentation in kelvra.dat until Escape.\n\n"
+        "options:\n";
     for (const OptionSpec& s : Table()) {
         std::string left = std::string("  ") + s.name;
         if (s.valueName) left += std::string(" ") + s.valueName;

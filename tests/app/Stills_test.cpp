@@ -5,7 +5,7 @@
 // soundtrack with synthetic pictures, so the references do not move when the pack's own
 // pictures are redrawn. They do move when what a segment draws changes: after such an
 // intended change, write new references with
-//     RUNEPLAY_UPDATE_STILLS=1 build/tests/test_app --gtest_filter='Stills*'
+//     RUNEPLAY_UPDATE_REFERENCES=1 build/tests/test_app --gtest_filter='Stills*'
 // and look at them before committing.
 #include <gtest/gtest.h>
 
@@ -55,7 +55,7 @@ class StillsTest : public ::testing::Test {
         const std::string out = dir_.file(name + ".png");
         ASSERT_EQ(Run("--still " + position + " --out '" + out + "' --size 320x240"), 0) << output_;
         EXPECT_TRUE(
-            testsupport::MatchesReference(out, RUNEPLAY_TEST_DATA "/stills/" + name + ".png"));
+            testsupport::MatchesReferenceFile(out, RUNEPLAY_TEST_DATA "/stills/" + name + ".png"));
     }
 
     testsupport::TempDir dir_;

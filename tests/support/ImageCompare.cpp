@@ -77,10 +77,10 @@ RgbImage DifferenceImage(const RgbImage& a, const RgbImage& b) {
     return d;
 }
 
-::testing::AssertionResult MatchesReference(const std::string& actualPath,
-                                            const std::string& referencePath,
-                                            const ImageTolerance& tolerance) {
-    const char* update = std::getenv("RUNEPLAY_UPDATE_STILLS");
+::testing::AssertionResult MatchesReferenceFile(const std::string& actualPath,
+                                                const std::string& referencePath,
+                                                const DifferenceTolerance& tolerance) {
+    const char* update = std::getenv("RUNEPLAY_UPDATE_REFERENCES");
     if (update && std::string(update) == "1") {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(referencePath).parent_path(), ec);
@@ -97,7 +97,7 @@ RgbImage DifferenceImage(const RgbImage& a, const RgbImage& b) {
     if (!LoadPng(actualPath, actual, &error)) return ::testing::AssertionFailure() << error;
     if (!LoadPng(referencePath, reference, &error))
         return ::testing::AssertionFailure()
-               << error << " (run with RUNEPLAY_UPDATE_STILLS=1 to write the references)";
+               << error << " (run with RUNEPLAY_UPDATE_REFERENCES=1 to write the references)";
     const ImageDifference d = CompareImages(actual, reference, tolerance.outlierThreshold);
     if (d.sameSize && d.meanDifference <= tolerance.meanDifference &&
         d.outlierShare <= tolerance.outlierShare)
@@ -109,7 +109,7 @@ RgbImage DifferenceImage(const RgbImage& a, const RgbImage& b) {
            << " (allowed: mean " << tolerance.meanDifference << ", "
            << tolerance.outlierShare * 100.0 << " % beyond " << tolerance.outlierThreshold
            << "); differences amplified in " << diffPath
-           << "; after an intended change run with RUNEPLAY_UPDATE_STILLS=1";
+           << "; after an intended change run with RUNEPLAY_UPDATE_REFERENCES=1";
 }
 
 }  // namespace testsupport

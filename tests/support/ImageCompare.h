@@ -1,6 +1,7 @@
-// Comparing rendered pictures with reference PNG files: the largest and mean difference per
+// Comparing picture files with reference PNG files: the largest and mean difference per
 // colour channel and the share of pixels that differ noticeably; on failure a diff picture
-// (differences amplified eight times) is written beside the rendered one.
+// (differences amplified eight times) is written beside the rendered one. (For pictures
+// read back from a device, see ReferenceImages.h.)
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,17 +31,17 @@ struct ImageDifference {
 ImageDifference CompareImages(const RgbImage& a, const RgbImage& b, int outlierThreshold);
 RgbImage DifferenceImage(const RgbImage& a, const RgbImage& b);
 
-struct ImageTolerance {
+struct DifferenceTolerance {
     double meanDifference = 1.0;  // per channel, 0..255
     int outlierThreshold = 32;    // a channel difference counted as an outlier
     double outlierShare = 0.002;  // share of pixels allowed to be outliers
 };
 
-// Compares `actualPath` with `referencePath`. With RUNEPLAY_UPDATE_STILLS=1 in the
-// environment the rendered picture becomes the reference instead (and the check passes).
-// On failure writes actualPath + ".diff.png".
-::testing::AssertionResult MatchesReference(const std::string& actualPath,
-                                            const std::string& referencePath,
-                                            const ImageTolerance& tolerance = {});
+// Compares the picture file `actualPath` with `referencePath`. With
+// RUNEPLAY_UPDATE_REFERENCES=1 in the environment the rendered picture becomes the reference
+// instead (and the check passes). On failure writes actualPath + ".diff.png".
+::testing::AssertionResult MatchesReferenceFile(const std::string& actualPath,
+                                                const std::string& referencePath,
+                                                const DifferenceTolerance& tolerance = {});
 
 }  // namespace testsupport
