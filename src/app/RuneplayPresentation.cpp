@@ -20,6 +20,7 @@
 #include "gfx/gl/GlRenderDevice.h"
 #include "platform/Window.h"
 #include "scene/ObjectBuffers.h"
+#include "scene/SceneDrawing.h"
 #include "scene/Track.h"
 #include "scene3ds/Load3dsScene.h"
 #include "timeline/Timeline.h"
@@ -75,16 +76,7 @@ SceneCamera* PrepareEndScene(Scene& scene) {
     scene::SetupVectorTrack(camera->targetTrack);
     scene::SetupScalarTrack(camera->rollTrack);
     scene::SetupScalarTrack(camera->fovTrack);
-    const D3DXVECTOR3 position = scene::SampleVectorTrack(camera->positionTrack, 0.0f);
-    const D3DXVECTOR3 target = scene::SampleVectorTrack(camera->targetTrack, 0.0f);
-    camera->position[0] = position.x;
-    camera->position[1] = position.y;
-    camera->position[2] = position.z;
-    camera->target[0] = target.x;
-    camera->target[1] = target.y;
-    camera->target[2] = target.z;
-    camera->roll = scene::SampleScalarTrack(camera->rollTrack, 0.0f);
-    camera->fov = scene::SampleScalarTrack(camera->fovTrack, 0.0f);
+    scene::SampleCamera(*camera, 0.0f);
     return camera;
 }
 
