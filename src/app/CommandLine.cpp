@@ -25,6 +25,19 @@ std::optional<uint64_t> ParseUnsigned(std::string_view text) {
     return value;
 }
 
+std::string SizeOption(Options& o, const std::string& v) {
+    size_t x = v.find('x');
+    auto w =
+        x == std::string::npos ? std::nullopt : ParseUnsigned(std::string_view(v).substr(0, x));
+    auto h =
+        x == std::string::npos ? std::nullopt : ParseUnsigned(std::string_view(v).substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384)
+        return "expected WIDTHxHEIGHT such as 1024x768, got \"" + v + "\"";
+    o.width = static_cast<int>(*w);
+    o.height = static_cast<int>(*h);
+    return {};
+}
+
 std::string PositionOption(std::optional<SoundtrackPosition>& target, const std::string& value) {
     target = ParseSoundtrackPosition(value);
     if (!target) return "expected a byte offset or mm:ss[.fff], got \"" + value + "\"";
@@ -65,28 +78,22 @@ const std::vector<OptionSpec>& Table() {
          }},
         {"--mode", "WxH", "window or screen size (default 800x600); skips the setup dialog",
          [](Options& o, const std::string& v) -> std::string {
-             size_t x = v.find('x');
-             auto w = x == std::string::npos ? std::nullopt
-                                             : ParseUnsigned(std::string_view(v).substr(0, x));
-             auto h = x == std::string::npos ? std::nullopt
-                                             : ParseUnsigned(std::string_view(v).substr(x + 1));
-             if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384)
-                 return "expected WIDTHxHEIGHT such as 1024x768, got \"" + v + "\"";
-             o.width = static_cast<int>(*w);
-             o.height = static_cast<int>(*h);
-             o.noDialog = true;
-             return {};
+             std::string error = SizeOption(o, v);
+             if (error.empty()) o.noDialog = true;
+             return error;
          }},
         {"--windowed", nullptr, "play in a resizable window (the default without the dialog)",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Windowed;
              o.noDialog = true;
+             o.windowRequested = true;
              return {};
          }},
         {"--fullscreen", nullptr, "play full screen, switching the display to the --mode size",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Fullscreen;
              o.noDialog = true;
+             o.windowRequested = true;
              return {};
          }},
         {"--quit-after-frames", "N", "press Escape after N frames (scripted runs)",
@@ -99,6 +106,37 @@ const std::vector<OptionSpec>& Table() {
         {"--escape-at", "POSITION",
          "press Escape once the soundtrack reaches POSITION (scripted runs)",
          [](Options& o, const std::string& v) { return PositionOption(o.escapeAt, v); }},
+        {"--capture", "DIR",
+         "render the frames of [--from, --to) at --fps into DIR as PNG files, with the "
+         "soundtrack span as soundtrack.wav",
+         [](Options& o, const std::string& v) -> std::string {
+             if (v.empty()) return "the capture folder is empty";
+             o.captureDir = v;
+             return {};
+         }},
+        {"--from", "POSITION", "first captured frame (default 0)",
+         [](Options& o, const std::string& v) { return PositionOption(o.captureFrom, v); }},
+        {"--to", "POSITION", "end of the capture, not included (default: end of the soundtrack)",
+         [](Options& o, const std::string& v) { return PositionOption(o.captureTo, v); }},
+        {"--fps", "F", "frames per second of the capture, 1 to 1000 (default 60)",
+         [](Options& o, const std::string& v) -> std::string {
+             auto n = ParseUnsigned(v);
+             if (!n || *n < 1 || *n > 1000)
+                 return "expected a whole number of frames per second from 1 to 1000, got \"" + v +
+                        "\"";
+             o.captureFps = static_cast<int>(*n);
+             return {};
+         }},
+        {"--size", "WxH", "size of captured frames and stills (the same as --mode)", SizeOption},
+        {"--still", "POSITION",
+         "render the one frame at POSITION as a 60 fps run shows it, into --out",
+         [](Options& o, const std::string& v) { return PositionOption(o.still, v); }},
+        {"--out", "FILE.png", "the picture file of --still",
+         [](Options& o, const std::string& v) -> std::string {
+             if (v.empty()) return "the output file name is empty";
+             o.stillOut = v;
+             return {};
+         }},
     };
     return table;
 }
@@ -109,6 +147,20 @@ CommandLine UsageError(const std::string& text) {
     result.exitStatus = kUsageExitStatus;
     result.message = "runeplay: " + text + "\n" + Usage();
     return result;
+}
+
+// Options that only make sense together.
+std::string CheckRenderOptions(const Options& o) {
+    if (o.captureDir && o.still) return "--capture and --still cannot be combined";
+    if (!o.captureDir && (o.captureFrom || o.captureTo || o.captureFps))
+        return "--from, --to and --fps belong to --capture";
+    if (o.still && !o.stillOut) return "--still needs --out FILE.png";
+    if (o.stillOut && !o.still) return "--out belongs to --still";
+    if (o.render() && o.start) return "--start cannot be combined with --capture or --still";
+    if (o.captureFrom && o.captureTo && o.captureFrom->unit == o.captureTo->unit &&
+        o.captureFrom->value >= o.captureTo->value)
+        return "--to must lie after --from";
+    return {};
 }
 
 }  // namespace
@@ -180,6 +232,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         std::string error = spec->apply(result.options, value);
         if (!error.empty()) return UsageError(name + ": " + error);
     }
+    if (std::string error = CheckRenderOptions(result.options); !error.empty())
+        return UsageError(error);
     return result;
 }
 

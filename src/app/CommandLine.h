@@ -49,6 +49,20 @@ struct Options {
     // after the first frame whose soundtrack position has reached this point.
     std::optional<uint64_t> quitAfterFrames;
     std::optional<SoundtrackPosition> escapeAt;
+    // --windowed or --fullscreen given: capture and stills then show their frames in a window.
+    bool windowRequested = false;
+
+    // Frame-exact rendering on the virtual clock. Capture: every frame of [from, to) at `fps`
+    // as PNG files in `captureDir`, with the soundtrack span as a WAV file. Still: the one
+    // frame at `still` as `stillOut`.
+    std::optional<std::string> captureDir;
+    std::optional<SoundtrackPosition> captureFrom;
+    std::optional<SoundtrackPosition> captureTo;
+    std::optional<int> captureFps;
+    std::optional<SoundtrackPosition> still;
+    std::optional<std::string> stillOut;
+
+    bool render() const { return captureDir.has_value() || still.has_value(); }
 };
 
 struct CommandLine {

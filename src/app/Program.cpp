@@ -4,16 +4,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Capture.h"
 #include "app/CommandLine.h"
 #include "app/DisplayModes.h"
 #include "app/Engine.h"
+#include "app/RuneplayPresentation.h"
 #include "app/SetupDialog.h"
 #include "platform/ErrorReport.h"
 #include "platform/Platform.h"
 
 namespace app {
 
-std::unique_ptr<Presentation> CreatePresentation() { return std::make_unique<Presentation>(); }
+std::unique_ptr<Presentation> CreatePresentation() {
+    return std::make_unique<RuneplayPresentation>();
+}
 
 DisplaySettings SettingsFromOptions(const Options& options) {
     DisplaySettings s;
@@ -45,7 +49,8 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
         return commandLine.exitStatus;
     }
     Options options = commandLine.options;
-    if (options.headless || options.noDialog) {
+    // Stills and captures take their size from the command line.
+    if (options.headless || options.noDialog || options.render()) {
         displaySettings = SettingsFromOptions(options);
     } else {
         std::string error;
@@ -73,8 +78,10 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
             std::fflush(nullptr);
             std::exit(platform::kFatalExitStatus);
         });
-        status = engine.Run();
+        status = options.render() ? RunRender(engine, *presentation) : engine.Run();
         platform::SetFatalHandler(nullptr);
+        // The rendering device goes while the window its context draws into still exists.
+        presentation.reset();
     }
     platform::Shutdown();  // gives a switched display mode back
     return status;

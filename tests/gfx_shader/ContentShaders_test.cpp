@@ -102,10 +102,12 @@ TEST(ContentShadersTest, BlurTapsSitOnARotatedCross) {
     std::string error;
     ASSERT_TRUE(RunVs(Source("ShEf1.vsa"), in, out, error)) << error;
     EXPECT_TRUE(Near(out.pos, {-1, 1, 1, 1}));
-    EXPECT_TRUE(Near(out.t[0], {0.5f + 2 * s, 0.25f + s, 0, 1}));
-    EXPECT_TRUE(Near(out.t[1], {0.5f - 2 * s, 0.25f - s, 0, 1}));
-    EXPECT_TRUE(Near(out.t[2], {0.5f - s, 0.25f + 2 * s, 0, 1}));
-    EXPECT_TRUE(Near(out.t[3], {0.5f + s, 0.25f - 2 * s, 0, 1}));
+    // Around the point half a texel before the pixel's centre.
+    const float u = 0.5f - s / 2, v = 0.25f - s / 2;
+    EXPECT_TRUE(Near(out.t[0], {u + 2 * s, v + s, 0, 1}));
+    EXPECT_TRUE(Near(out.t[1], {u - 2 * s, v - s, 0, 1}));
+    EXPECT_TRUE(Near(out.t[2], {u - s, v + 2 * s, 0, 1}));
+    EXPECT_TRUE(Near(out.t[3], {u + s, v - 2 * s, 0, 1}));
 }
 
 TEST(ContentShadersTest, LightPassPutsTheLightAtTheCentreOfTheFalloff) {

@@ -2,7 +2,19 @@
 #   -DCOMMAND="prog|arg|..."  -DEXPECT_STATUS=N  [-DEXPECT_OUTPUT=regex]  [-DREJECT_OUTPUT=regex]
 #   [-DWORKDIR=dir]
 #   [-DWRITE_FILE=path -DWRITE_TEXT=text] (written before anything runs)
+#   [-DPACKTOOL=path -DPACK=path -DNEEDS_ENTRY=name] (skipped, printing "SKIPPED:", when the
+#   pack does not hold the entry: the generated pack gains entries as its producers land)
 cmake_minimum_required(VERSION 3.25)
+
+if(DEFINED NEEDS_ENTRY)
+  execute_process(COMMAND "${PACKTOOL}" list "${PACK}" RESULT_VARIABLE list_status
+                  OUTPUT_VARIABLE listing ERROR_QUIET)
+  string(FIND "${listing}" "${NEEDS_ENTRY}" found)
+  if(NOT list_status EQUAL 0 OR found EQUAL -1)
+    message("SKIPPED: ${PACK} does not hold ${NEEDS_ENTRY} yet")
+    return()
+  endif()
+endif()
 
 if(DEFINED WRITE_FILE)
   file(WRITE "${WRITE_FILE}" "${WRITE_TEXT}")

@@ -1,0 +1,53 @@
+// The presentation this engine plays: the rendering device, the load routine's steps between
+// opening the pack and starting the soundtrack, and the timeline frame.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/Presentation.h"
+#include "scene3ds/SceneModel.h"
+
+namespace gfx::gl {
+class GlRenderDevice;
+}
+
+namespace app {
+
+class RuneplayPresentation : public Presentation {
+  public:
+    RuneplayPresentation();
+    ~RuneplayPresentation() override;
+
+    // Headless (EGL) without a window, else presenting into it; the size and format come from
+    // the setup dialog's settings when it has filled them, else from the command line.
+    bool CreateDevice(platform::Window* window, const Options& options,
+                      std::string* error) override;
+    // Load steps 2 to 22: overlays, glow, render targets, the six object scenes and their
+    // effects, every picture, sprites, the two loaded-scene segments, the frame target.
+    void LoadAssets() override;
+    // speedFactor 0.7.
+    void AfterSoundtrackStart() override;
+    // One timeline frame; it ticks the frame clock last.
+    void Frame() override;
+
+    gfx::gl::GlRenderDevice* device() const { return device_.get(); }
+
+  private:
+    std::unique_ptr<gfx::gl::GlRenderDevice> device_;
+    // The object scenes of the load routine; the effects keep pointers into them.
+    std::unique_ptr<Scene> metalScene_, ringScene_, centreScene_, rotatingScene_, gridScene_,
+        endScene_;
+};
+
+// The pieces of the load routine that stand alone (tests call them on their own device).
+
+// Reads a scene from the pack into `scene` with ScenePathPrefix "Objs\".
+void LoadObjectScene(const std::string& entryName, Scene& scene);
+// Normals and buffers of every object, tangents of the first camera's four tracks and that
+// camera sampled at frame 0 (position, target, roll, field of view). Null without a camera.
+SceneCamera* PrepareEndScene(Scene& scene);
+// The last object whose name begins with "ekr", or null.
+SceneObject* FindScreenObject(const Scene* scene);
+
+}  // namespace app

@@ -1,0 +1,60 @@
+// The schedule: which segment is drawn at which soundtrack position, and the tables the
+// segments read. Positions are byte offsets into the decoded 16-bit PCM of the soundtrack;
+// every window is open at both ends.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+namespace timeline {
+
+struct SegmentWindow {
+    int64_t after;   // drawn when position > after ...
+    int64_t before;  // ... and position < before
+    constexpr bool contains(uint32_t position) const {
+        return static_cast<int64_t>(position) > after && static_cast<int64_t>(position) < before;
+    }
+};
+
+inline constexpr int64_t kNoBound = std::numeric_limits<int64_t>::max();
+
+inline constexpr SegmentWindow kSegmentA{-1, 1792000};         // title sprite
+inline constexpr SegmentWindow kSegmentB{1792000, 12620800};   // water scene, shots
+inline constexpr SegmentWindow kSegmentC{12620800, 18048000};  // water backwards, metal
+inline constexpr SegmentWindow kSegmentD{18022400, 23080704};  // picture screen scene
+inline constexpr SegmentWindow kSegmentE{23080704, 34291456};  // ring scene, credits
+inline constexpr SegmentWindow kSegmentF{34291456, 36992000};  // cube grid in fog
+inline constexpr SegmentWindow kSegmentG{36992000, 39677696};  // rotating mesh
+inline constexpr SegmentWindow kSegmentH{39677696, 93956096};  // end mesh, fade
+inline constexpr SegmentWindow kSegmentI{22609920, 23080704};  // people fading in
+inline constexpr SegmentWindow kSegmentJ{42756096, kNoBound};  // end screen
+
+// Picture cuts: cut i begins after position i and shows picture i + 1.
+constexpr int kCutCount = 7;
+inline constexpr uint32_t kCutPositions[kCutCount] = {9907200,  10240000, 10572800, 10905600,
+                                                      11238400, 11571200, 11904000};
+// Ticks a cut stays on screen before segment B moves to its next shot.
+constexpr float kCutHold = 30.0f;
+
+// Segment B's shots, by the number of cuts completed.
+constexpr int kShotCount = 8;
+inline constexpr uint32_t kShotCamera[kShotCount] = {4, 1, 2, 3, 8, 5, 6, 7};
+inline constexpr float kShotStart[kShotCount] = {0, 400, 200, 600, 100, 0, 0, 0};
+
+// Segment D: camera cuts (the picture screen scene applies them).
+inline constexpr uint32_t kScreenSceneThresholds[5] = {18719232, 19394048, 20076800, 20736000,
+                                                       21435648};
+inline constexpr uint32_t kScreenSceneCamera[6] = {1, 6, 3, 4, 5, 2};
+
+// Segment G: the glow starts to rise after this position.
+constexpr uint32_t kGlowRiseAfter = 39421696;
+
+// Glow strengths (the screen effect quad's pixel constant) set by the segments.
+constexpr float kStrengthA = 0.255f;
+constexpr float kStrengthBC = 0.265f;
+constexpr float kStrengthD = 0.258f;
+constexpr float kStrengthEF = 0.259f;
+constexpr float kStrengthG = 0.26f;
+constexpr float kStrengthH = 0.265f;
+
+}  // namespace timeline

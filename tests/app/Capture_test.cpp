@@ -1,0 +1,160 @@
+#include "app/Capture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/CommandLine.h"
+#include "support/ImageCompare.h"
+#include "support/SineMp3.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using app::FrameGrid;
+using testing::HasSubstr;
+
+const audio::TrackFormat kStereo44{44100, 2};
+
+TEST(FrameGridTest, SixtyFramesASecondAdvance2940BytesEach) {
+    const FrameGrid grid{kStereo44, 60, 0};
+    for (uint64_t k : {0u, 1u, 2u, 609u, 10000u}) EXPECT_EQ(grid.Position(k), 2940 * k);
+}
+
+TEST(FrameGridTest, RatesThatDoNotDivideTheSampleRateRoundDownToWholeSampleFrames) {
+    // 24 fps: 1837.5 sample frames per frame, rounded down from the exact product, never
+    // accumulated, so there is no drift.
+    const FrameGrid grid{kStereo44, 24, 1000};
+    EXPECT_EQ(grid.Position(1), 1000 + 1837 * 4);
+    EXPECT_EQ(grid.Position(2), 1000 + 3675 * 4);
+    EXPECT_EQ(grid.Position(24), 1000 + 44100 * 4);
+    for (uint64_t k = 0; k < 100; ++k) EXPECT_EQ((grid.Position(k) - 1000) % 4, 0u);
+}
+
+TEST(FrameGridTest, FramesBeforeCountsPositionsBelowTheEnd) {
+    const FrameGrid grid{kStereo44, 60, 0};
+    EXPECT_EQ(grid.FramesBefore(0), 0u);
+    EXPECT_EQ(grid.FramesBefore(1), 1u);  // frame 0 at position 0
+    EXPECT_EQ(grid.FramesBefore(2940), 1u);
+    EXPECT_EQ(grid.FramesBefore(2941), 2u);
+    EXPECT_EQ(grid.FramesBefore(1792000), 610u);  // 609 x 2940 = 1790460 < 1792000
+    const FrameGrid at24{kStereo44, 24, 176400};
+    EXPECT_EQ(at24.FramesBefore(176400 + 176400), 24u);
+    for (uint64_t end : {176401u, 190000u, 352800u, 360000u}) {
+        const uint64_t n = at24.FramesBefore(end);
+        EXPECT_LT(at24.Position(n - 1), end);
+        EXPECT_GE(at24.Position(n), end);
+    }
+}
+
+TEST(ClockAtTest, IsTheSoundtrackTimeInWholeMilliseconds) {
+    EXPECT_EQ(app::ClockAt(1000, 0, kStereo44), 1000u);
+    EXPECT_EQ(app::ClockAt(1000, 2940, kStereo44), 1016u);  // 16.67 ms
+    EXPECT_EQ(app::ClockAt(1000, 5880, kStereo44), 1033u);
+    EXPECT_EQ(app::ClockAt(1000, 176400, kStereo44), 2000u);
+    // Wraps like the platform clock.
+    EXPECT_EQ(app::ClockAt(0xFFFFFF00u, 176400, kStereo44), 0xFFFFFF00u + 1000u);
+}
+
+TEST(SteppedPlayerTest, HoldsThePositionSetInWholeSampleFramesUpToTheEnd) {
+    testsupport::SineTrack track;
+    track.frames = 22050;
+    const std::vector<uint8_t> mp3 = testsupport::EncodeSineMp3(track);
+    app::SteppedSoundtrackPlayer player;
+    std::string error;
+    ASSERT_EQ(player.Start(mp3.data(), mp3.size(), 0, &error), audio::StartResult::Started)
+        << error;
+    EXPECT_EQ(player.Format().rate, 44100);
+    ASSERT_TRUE(player.Length());
+    EXPECT_EQ(*player.Length(), 22050u * 4);
+    player.SetPosition(2941);
+    EXPECT_EQ(player.Position(), 2940u);
+    player.SetPosition(10'000'000);
+    EXPECT_EQ(player.Position(), 22050u * 4);
+    EXPECT_EQ(player.Start(mp3.data(), 10, 0, &error), audio::StartResult::BadTrack);
+}
+
+TEST(WavTest, HoldsExactlyTheSpanWithSilencePastTheEnd) {
+    testsupport::TempDir dir;
+    std::vector<int16_t> samples(1000);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i + 1);
+    std::string error;
+    const std::string path = dir.file("a.wav");
+    ASSERT_TRUE(app::WriteWav(path, kStereo44, samples, 1600, 2400, &error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(bytes.size(), 44u + 800u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    auto u32 = [&](size_t at) {
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
+    };
+    EXPECT_EQ(u32(4), 36u + 800u);
+    EXPECT_EQ(u32(24), 44100u);
+    EXPECT_EQ(u32(28), 44100u * 4);
+    EXPECT_EQ(u32(40), 800u);
+    // Sample 800 (byte 1600) first; the 1000 samples end at byte 2000, zeros after.
+    EXPECT_EQ(bytes[44] | bytes[45] << 8, 801);
+    EXPECT_EQ(bytes[44 + 398] | bytes[44 + 399] << 8, 1000);
+    for (size_t i = 44 + 400; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], 0) << i;
+}
+
+TEST(PngTest, WritesTheFrameUpright) {
+    testsupport::TempDir dir;
+    std::vector<uint32_t> argb = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                                  0xFF102030, 0xFFFFFFFF, 0xFF000000};
+    std::string error;
+    ASSERT_TRUE(app::WritePng(dir.file("p.png"), 3, 2, argb, &error)) << error;
+    testsupport::RgbImage image;
+    ASSERT_TRUE(testsupport::LoadPng(dir.file("p.png"), image, &error)) << error;
+    EXPECT_EQ(image.width, 3);
+    EXPECT_EQ(image.height, 2);
+    EXPECT_EQ(image.rgb[0], 255);  // top-left red
+    EXPECT_EQ(image.rgb[4], 255);  // then green
+    EXPECT_EQ(image.rgb[9], 0x10);
+    EXPECT_FALSE(app::WritePng(dir.file("q.png"), 4, 2, argb, &error));
+    EXPECT_FALSE(app::WritePng(dir.file("missing/q.png"), 3, 2, argb, &error));
+}
+
+TEST(RenderOptionsTest, CaptureAndStillOptions) {
+    auto c = app::ParseCommandLine(std::vector<std::string>{"--capture", "out", "--from", "1:00",
+                                                            "--to", "1:02.5", "--fps", "30",
+                                                            "--size", "320x240"});
+    ASSERT_EQ(c.action, app::CommandLine::Action::Run) << c.message;
+    EXPECT_EQ(*c.options.captureDir, "out");
+    EXPECT_EQ(c.options.captureFrom->value, 60000u);
+    EXPECT_EQ(c.options.captureTo->value, 62500u);
+    EXPECT_EQ(*c.options.captureFps, 30);
+    EXPECT_EQ(c.options.width, 320);
+    EXPECT_TRUE(c.options.render());
+    EXPECT_FALSE(c.options.windowRequested);
+
+    c = app::ParseCommandLine(std::vector<std::string>{"--still", "1792000", "--out", "a.png"});
+    ASSERT_EQ(c.action, app::CommandLine::Action::Run) << c.message;
+    EXPECT_EQ(c.options.still->value, 1792000u);
+    EXPECT_TRUE(c.options.render());
+}
+
+TEST(RenderOptionsTest, RefusesCombinationsThatMeanNothing) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--still", "100"},
+        {"--out", "a.png"},
+        {"--fps", "30"},
+        {"--capture", "d", "--still", "1", "--out", "a.png"},
+        {"--capture", "d", "--fps", "0"},
+        {"--capture", "d", "--fps", "29.97"},
+        {"--capture", "d", "--from", "2000", "--to", "1000"},
+        {"--capture", "d", "--start", "1:00"},
+        {"--still", "abc", "--out", "a.png"},
+    };
+    for (const auto& args : bad) {
+        const auto c = app::ParseCommandLine(args);
+        EXPECT_EQ(c.action, app::CommandLine::Action::Exit) << args[0] << " " << args[1];
+        EXPECT_EQ(c.exitStatus, app::kUsageExitStatus);
+    }
+    EXPECT_THAT(app::Usage(), HasSubstr("--capture DIR"));
+    EXPECT_THAT(app::Usage(), HasSubstr("--still POSITION"));
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+// A pack for tests of the whole presentation: every entry of the generated pack (programs,
+// scenes, soundtrack), with the pictures the load routine reads replaced by synthetic ones
+// drawn here. Overlay tests and the reference stills then depend on this file only, not on
+// how the pack's own pictures look (or whether the generated pack holds them yet).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace assets {
+class PackWriter;
+}
+
+namespace testsupport {
+
+// The picture entries the load routine reads, in load order.
+const std::vector<std::string>& ShowPictureNames();
+
+// Adds the synthetic pictures under the load routine's names.
+void AddShowPictures(assets::PackWriter& writer);
+
+// Writes the pack to `path`. False with a reason when the generated pack cannot be read or
+// the file cannot be written.
+bool WriteShowPack(const std::string& generatedPack, const std::string& path, std::string* error);
+
+// A small pack for overlay tests: the programs assembled from `shaderSourceDir` (the
+// content's shader sources) and the synthetic pictures, nothing else.
+bool WriteOverlayPack(const std::string& shaderSourceDir, const std::string& path,
+                      std::string* error);
+
+}  // namespace testsupport
