@@ -81,7 +81,7 @@ SceneFiles BuildWaterScene() {
     const float keystoneTop = archSpring + archSpan / 2 + archThick / 2 + 40 + 90;
     const Vec3 brazier = Above(arch1, keystoneTop);
     const Vec3 stack1{5200.0f, 0.0f, -2400.0f}, stack2{-5600.0f, 0.0f, -1800.0f},
-        stack3{1800.0f, 0.0f, 6200.0f};
+        stack3{1550.0f, 0.0f, 5400.0f};
     const Vec3 orb{stack2.x, 200 + 0.15f * 380 + 200, stack2.z};
     const Vec3 buoys{-5600.0f, kWater, 900.0f};
 
