@@ -83,6 +83,8 @@ class Harness {
         device_.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000,
                       1.0f, 0);
         device_.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        // The glow and overlays that close every timeline frame leave the depth test on.
+        device_.SetRenderState(D3DRS_ZENABLE, TRUE);
         frameTarget_.begin(1);
         draw();
         frameTarget_.end();

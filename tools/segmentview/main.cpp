@@ -179,6 +179,8 @@ int main(int argc, char** argv) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000,
                       1.0f, 0);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        // The glow and overlays that close every timeline frame leave the depth test on.
+        device->SetRenderState(D3DRS_ZENABLE, TRUE);
         frameTarget.begin(1);
         switch (o.segment) {
             case 'B':

@@ -1,6 +1,7 @@
 #include "effects/scenes/ScreenScene.h"
 
 #include "assets/TextureLoading.h"
+#include "effects/scenes/DisplayAspect.h"
 #include "gfx/GlobalDevice.h"
 #include "scene/SceneDrawing.h"
 #include "scene/ScenePreparation.h"
@@ -21,18 +22,6 @@ uint32_t ShotAt(uint32_t position) {
 }
 
 }  // namespace screen
-
-namespace {
-
-// The display's aspect: the back buffer has the chosen mode's size.
-float DisplayAspect() {
-    gfx::Surface* back = nullptr;
-    if (FAILED(RenderDevice->GetBackBuffer(0, &back)) || !back || back->height() == 0)
-        return 4.0f / 3.0f;
-    return static_cast<float>(back->width()) / static_cast<float>(back->height());
-}
-
-}  // namespace
 
 void ScreenScene::Load() {
     if (!RenderDevice) return;

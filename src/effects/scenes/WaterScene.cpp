@@ -5,6 +5,7 @@
 #include <string>
 
 #include "assets/TextureLoading.h"
+#include "effects/scenes/DisplayAspect.h"
 #include "gfx/GlobalDevice.h"
 #include "platform/ErrorReport.h"
 #include "scene/Emitters.h"
@@ -79,14 +80,6 @@ void WriteRipple(uint8_t* vertices, float phase) {
 }  // namespace water
 
 namespace {
-
-// The display's aspect: the back buffer has the chosen mode's size.
-float DisplayAspect() {
-    gfx::Surface* back = nullptr;
-    if (FAILED(RenderDevice->GetBackBuffer(0, &back)) || !back || back->height() == 0)
-        return 4.0f / 3.0f;
-    return static_cast<float>(back->width()) / static_cast<float>(back->height());
-}
 
 void Report(const std::string& text) { ShowError(std::string(water::kSceneEntry) + ": " + text); }
 
