@@ -248,6 +248,7 @@ struct SceneParts {
     bool plane = true;
     bool planePicture = true;
     bool decoyPlane = true;  // an earlier "Pla" object that must not be chosen
+    bool emitter = false;    // "emitter01", a pad above the water giving off four sparks
 };
 
 Bytes WaterSceneFile(const SceneParts& parts) {
@@ -261,6 +262,10 @@ Bytes WaterSceneFile(const SceneParts& parts) {
     if (parts.plane) editor.push_back(Plane("PlaSea", parts.planeSide, "SEA"));
     editor.push_back(MeshObject("Box", FileXYZ({-100, -1000, 0, 100, -1000, 0, 0, -800, 0}),
                                 {0, 1, 2}, "STONE"));
+    if (parts.emitter)
+        editor.push_back(MeshObject(
+            "emitter01", FileXYZ({-50, -1200, -50, 50, -1200, -50, 50, -1200, 50, -50, -1200, 50}),
+            {0, 1, 2, 0, 2, 3}, "STONE"));
     editor.push_back(OmniLight("Lamp", {100, 200, 500}, {1, 0.5f, 0.25f}));
     editor.push_back(SpotLight("Beam", {0, 0, 1000}, {1, 1, 1}, {0, 500, -1450}, 20, 40));
     editor.push_back(Camera("Cam", {0, -3000, -1000}, {0, 0, -1200}, 0, 40));
@@ -269,6 +274,7 @@ Bytes WaterSceneFile(const SceneParts& parts) {
     uint16_t node = 0;
     if (parts.decoyPlane) nodes.push_back(Node(0xB002, node++, "PlaDecoy", 0xFFFF));
     if (parts.plane) nodes.push_back(Node(0xB002, node++, "PlaSea", 0xFFFF));
+    if (parts.emitter) nodes.push_back(Node(0xB002, node++, "emitter01", 0xFFFF));
     // The box moves from x = 0 at frame 0 to x = 1000 at frame 100.
     nodes.push_back(Node(0xB002, node++, "Box", 0xFFFF,
                          {TrackChunk(0xB020, {Key(0, {0, 0, 0}), Key(100, {1000, 0, 0})})}));
@@ -281,6 +287,30 @@ Bytes WaterSceneFile(const SceneParts& parts) {
     Chunk main(0x4D4D);
     main.add(Version()).add(edit).add(keyframer);
     return main.bytes();
+}
+
+// Emitter parameters: four particles, then the texture name "spark.jpg".
+Bytes EmitterFile() {
+    Bytes out;
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto f32 = [&](float f) {
+        uint32_t v;
+        std::memcpy(&v, &f, 4);
+        u32(v);
+    };
+    u32(4);
+    f32(0.5f);   // spread
+    f32(10.0f);  // life range
+    f32(2.0f);   // speed
+    f32(8.0f);   // point size
+    out.insert(out.end(), {0xFF, 0xC0, 0x80, 0xFF});
+    f32(0.0f);  // start frame
+    f32(1000.0f);
+    for (char c : std::string("spark.jpg")) out.push_back(static_cast<uint8_t>(c));
+    out.push_back(0);
+    return out;
 }
 
 Bytes Jpeg(uint32_t size, uint32_t (*colour)(uint32_t, uint32_t)) {
@@ -308,6 +338,8 @@ class WaterSegment : public ::testing::Test {
         entries["scene3\\sea.jpg"] =
             Jpeg(16, [](uint32_t x, uint32_t y) { return 0xFF000000u | (x * 16 + y * 8); });
         entries["!textures\\!voda1.jpg"] = Jpeg(8, [](uint32_t, uint32_t) { return 0xFF204060u; });
+        entries["scene3\\spark.jpg"] = Jpeg(8, [](uint32_t, uint32_t) { return 0xFFFFC080u; });
+        entries["scene3\\emitter01.bin"] = EmitterFile();
     }
 
     void TearDown() override {
@@ -320,10 +352,11 @@ class WaterSegment : public ::testing::Test {
     // Writes the pack with the scene (and normals for its objects) and loads the segment.
     void Load(const SceneParts& parts = {}) {
         entries["scene3\\scene123.3DS"] = WaterSceneFile(parts);
-        for (const char* name : {"PlaDecoy", "PlaSea", "Box"}) {
-            const int count = std::string(name) == "PlaSea"     ? parts.planeSide * parts.planeSide
-                              : std::string(name) == "PlaDecoy" ? 4
-                                                                : 3;
+        for (const char* name : {"PlaDecoy", "PlaSea", "Box", "emitter01"}) {
+            const std::string n = name;
+            const int count = n == "PlaSea" ? parts.planeSide * parts.planeSide
+                              : n == "Box"  ? 3
+                                            : 4;
             std::vector<float> normals;
             for (int i = 0; i < count; ++i) normals.insert(normals.end(), {0, 1, 0});
             Bytes bytes(normals.size() * sizeof(float));
@@ -611,6 +644,38 @@ TEST_F(WaterSegment, FrameEndsWithThePlanesStreamAndTheWaterLayersStates) {
     const D3DMATRIX drawn = box->worldMatrix;
     scene::SetObjectMatrix(*box, 150.0f);
     EXPECT_EQ(std::memcmp(&drawn, &box->worldMatrix, sizeof drawn), 0);
+}
+
+TEST_F(WaterSegment, ParticlesAreAddedAfterTheReflectionWithoutMarkingTheStencil) {
+    SceneParts parts;
+    parts.emitter = true;
+    Load(parts);
+    EXPECT_TRUE(reports.reports.empty()) << ::testing::PrintToString(reports.reports);
+    ASSERT_EQ(water.scene->emitterCount, 1);
+    const size_t from = device.calls().size();
+    water.DrawFrame(100.0f, 1);
+
+    const std::string sparks = "DrawPrimitive(D3DPT_POINTLIST, 0, 4)";
+    const int mainPass = device.find(Rs(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE), from);
+    const int effect = device.find("DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)", from);
+    ASSERT_GE(mainPass, 0);
+    ASSERT_GT(effect, mainPass);
+    // Drawn in the mirror pass as scene drawing draws them, not in the main pass.
+    const int mirrored = device.find(sparks, from);
+    EXPECT_GE(mirrored, 0);
+    EXPECT_LT(mirrored, mainPass);
+    const int after = device.find(sparks, static_cast<size_t>(mainPass));
+    EXPECT_GT(after, effect);
+    // With the stencil off and the emitter states of scene drawing, then the stencil back on
+    // for the water layer.
+    EXPECT_TRUE(InOrder(
+        static_cast<size_t>(effect),
+        {Rs(D3DRS_STENCILENABLE, FALSE), Rs(D3DRS_ZENABLE, TRUE), Rs(D3DRS_ZWRITEENABLE, FALSE),
+         Rs(D3DRS_LIGHTING, FALSE), Rs(D3DRS_POINTSPRITEENABLE, TRUE),
+         Rs(D3DRS_SRCBLEND, D3DBLEND_ONE), Rs(D3DRS_DESTBLEND, D3DBLEND_ONE), sparks,
+         Rs(D3DRS_POINTSPRITEENABLE, FALSE), Rs(D3DRS_STENCILENABLE, TRUE),
+         "DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 2601, 0, 5000)"}));
+    EXPECT_NE(water.scene->emitters, nullptr);  // given back after the main pass
 }
 
 TEST_F(WaterSegment, PlaneThatIsNoGridIsReportedAndLeftStill) {
