@@ -1,6 +1,7 @@
 #include "content/pictures/Lettering.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -29,7 +30,10 @@ const char* FileOf(Face face) {
 }
 
 Font LoadFont(Face face) {
-    const std::string path = std::string(kFontDir) + FileOf(face);
+    const char* env = std::getenv("KELVRA_FONT_DIR");
+    std::string dir = env && *env ? env : kFontDir;
+    if (dir.back() != '/') dir += '/';
+    const std::string path = dir + FileOf(face);
     Font font;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw std::runtime_error("cannot open font " + path + " (install fonts-dejavu-core)");

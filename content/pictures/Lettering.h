@@ -10,7 +10,8 @@ namespace content::pictures {
 
 enum class Face { Light, Book, Bold };  // DejaVu Sans ExtraLight, Book, Bold
 
-// Where the font files are read from.
+// Where the font files are read from: KELVRA_FONT_DIR if set (for systems that keep the
+// DejaVu fonts elsewhere), else Debian's place for them.
 inline constexpr const char* kFontDir = "/usr/share/fonts/truetype/dejavu/";
 
 struct Text {

@@ -25,7 +25,9 @@ inline float HashUnit(int x, int y, uint32_t seed) {
     return static_cast<float>(Hash(x, y, seed) >> 8) * (1.0f / 16777216.0f);
 }
 
-// SplitMix64: the pictures' own generator, so no library's rand() decides a pixel.
+// SplitMix64: the pictures' own generator, so no library's rand() decides a pixel. Draw at
+// most once per expression (function arguments and operands are evaluated in an order the
+// compiler chooses, which would make pictures differ between compilers).
 class Rng {
   public:
     explicit Rng(uint64_t seed) : state_(seed) {}
@@ -40,8 +42,15 @@ class Rng {
     float Range(float lo, float hi) { return lo + (hi - lo) * Unit(); }
     // Uniform integer in [0, n).
     int Below(int n) { return static_cast<int>((Next() >> 33) % static_cast<uint64_t>(n)); }
-    // Roughly normal (sum of four uniforms), mean 0, deviation 1.
-    float Gauss() { return (Unit() + Unit() + Unit() + Unit() - 2.0f) * 1.7320508f; }
+    // Roughly normal (sum of four uniforms), mean 0, deviation 1. The draws are taken one
+    // statement at a time: the order of operands within an expression is up to the compiler.
+    float Gauss() {
+        float s = Unit();
+        s += Unit();
+        s += Unit();
+        s += Unit();
+        return (s - 2.0f) * 1.7320508f;
+    }
 
   private:
     uint64_t state_;

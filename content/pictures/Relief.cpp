@@ -58,9 +58,9 @@ Canvas ShadeRelief(const ReliefScene& scene, const std::vector<Material>& materi
             const float fill = std::max(0.0f, nx * fx + ny * fy + nz * fz);
             // The viewer looks straight down; R is the mirrored view direction.
             const float rx = 2.0f * nz * nx, ry = 2.0f * nz * ny, rz = 2.0f * nz * nz - 1.0f;
-            float spec = std::max(0.0f, rx * lx + ry * ly + rz * lz);
+            float specular = std::max(0.0f, rx * lx + ry * ly + rz * lz);
             // Below 0.6 the highlight is invisible for any shininess used here (0.6^12 < 0.3%).
-            spec = spec > 0.6f ? Powf(spec, m.shininess) * lit : 0.0f;
+            specular = specular > 0.6f ? Powf(specular, m.shininess) * lit : 0.0f;
             Rgb env = Lerp(light.floorEnv, light.skyEnv, Smoothstep(-0.7f, 0.7f, -ry));
             // Brushing: fine streaks along the material's direction.
             float streak = 0.0f;
@@ -73,7 +73,7 @@ Canvas ShadeRelief(const ReliefScene& scene, const std::vector<Material>& materi
             Rgb base = m.albedo * (1.0f + 0.5f * streak);
             Rgb diffuseLight = light.ambient + light.key * diffuse + light.fill * fill;
             Rgb col = base * diffuseLight * (1.0f - m.metal) +
-                      (base * env + light.key * (spec * (1.0f + streak))) * m.metal;
+                      (base * env + light.key * (specular * (1.0f + streak))) * m.metal;
             out.at(x, y) = col * (0.35f + 0.65f * occl) + scene.glow.at(x, y);
         }
     return out;

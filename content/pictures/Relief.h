@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "content/pictures/Paint.h"
@@ -43,7 +44,8 @@ struct ReliefScene {
     int MaterialAt(int x, int y) const { return static_cast<int>(material.at(x, y)); }
 
     // Raises the surface inside `sdf`'s shape to profile(d) (d = signed distance, negative
-    // inside) wherever that is higher than what is there; the material goes with it.
+    // inside), or profile(x, y, d), wherever that is higher than what is there; the material
+    // goes with it.
     template <class Sdf, class Profile>
     void Raise(float x0, float y0, float x1, float y1, int mat, Sdf sdf, Profile profile) {
         int ix0 = std::max(0, static_cast<int>(std::floor(x0))),
@@ -56,7 +58,11 @@ struct ReliefScene {
                 float cover = Coverage(d);
                 if (cover <= 0.0f) continue;
                 float& hh = height.at(x, y);
-                float e = profile(d);
+                float e;
+                if constexpr (std::is_invocable_v<Profile, float, float, float>)
+                    e = profile(x + 0.5f, y + 0.5f, d);  // height that depends on the place
+                else
+                    e = profile(d);
                 if (e <= hh) continue;
                 if (cover > 0.5f) material.at(x, y) = static_cast<float>(mat);
                 hh += (e - hh) * cover;
@@ -86,9 +92,8 @@ inline float Bevelled(float d, float top, float bevel) {
 }
 // A tube or dome of radius r over distance d from its centre line (d negative inside).
 inline float Rounded(float d, float r) {
-    float t = Clamp01(1.0f + d / r);  // 0 at the edge, 1 on the centre line
-    float q = 1.0f - t;
-    return r * std::sqrt(std::max(0.0f, 1.0f - q * q)) * 0.6f;
+    float q = Clamp01(1.0f + d / r);  // 0 on the centre line, 1 at the edge
+    return r * std::sqrt(1.0f - q * q) * 0.6f;
 }
 
 Canvas ShadeRelief(const ReliefScene& scene, const std::vector<Material>& materials,

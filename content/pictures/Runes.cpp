@@ -24,7 +24,9 @@ std::vector<Stroke> MakeRune(uint32_t seed) {
     for (int b = 0; b < branches; ++b) {
         int stave = staveCols[rng.Below(staves)];
         int fromRow = rng.Below(4);
-        int toRow = std::clamp(fromRow + (rng.Unit() < 0.5f ? 1 : -1) * (1 + rng.Below(2)), 0, 4);
+        int step = rng.Unit() < 0.5f ? 1 : -1;
+        step *= 1 + rng.Below(2);
+        int toRow = std::clamp(fromRow + step, 0, 4);
         int toCol = stave == 1 ? (rng.Unit() < 0.5f ? 0 : 2) : (stave == 0 ? 2 : 0);
         if (twin) toCol = stave == 0 ? 2 : 0;  // twin staves: branches bridge them
         Stroke st{cols[stave], rows[fromRow], cols[toCol], rows[toRow]};

@@ -1,16 +1,8 @@
 #include "app/DeviceSetup.h"
 
-#include <cstdio>
-
 #include "gfx/GlobalDevice.h"
 #include "gfx/gl/GlRenderDevice.h"
 #include "platform/ErrorReport.h"
-
-// Stand-in for programs linked without the platform layer's error report (some test
-// programs); the platform's own definition takes its place wherever that is linked.
-__attribute__((weak)) void platform::ShowError(const std::string& text) {
-    std::fprintf(stderr, "Error!!!: %s\n", text.c_str());
-}
 
 namespace app {
 

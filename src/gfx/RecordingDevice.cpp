@@ -40,7 +40,8 @@ const char* RenderStateName(D3DRENDERSTATETYPE s) {
     case n:   \
         return #n;
         RS(D3DRS_ZENABLE)
-        RS(D3DRS_FILLMODE) RS(D3DRS_SHADEMODE) RS(D3DRS_LINEPATTERN) RS(D3DRS_ZWRITEENABLE) RS(
+        RS(D3DRS_FILLMODE)
+        RS(D3DRS_SHADEMODE) RS(D3DRS_LINEPATTERN) RS(D3DRS_ZWRITEENABLE) RS(
             D3DRS_ALPHATESTENABLE) RS(D3DRS_LASTPIXEL) RS(D3DRS_SRCBLEND) RS(D3DRS_DESTBLEND)
             RS(D3DRS_CULLMODE) RS(D3DRS_ZFUNC) RS(D3DRS_ALPHAREF) RS(D3DRS_ALPHAFUNC) RS(
                 D3DRS_DITHERENABLE) RS(D3DRS_ALPHABLENDENABLE) RS(D3DRS_FOGENABLE)
@@ -85,16 +86,16 @@ const char* TextureStageStateName(D3DTEXTURESTAGESTATETYPE t) {
     case n:   \
         return #n;
         TS(D3DTSS_COLOROP)
-        TS(D3DTSS_COLORARG1) TS(D3DTSS_COLORARG2) TS(D3DTSS_ALPHAOP) TS(D3DTSS_ALPHAARG1)
-            TS(D3DTSS_ALPHAARG2) TS(D3DTSS_BUMPENVMAT00) TS(D3DTSS_BUMPENVMAT01)
-                TS(D3DTSS_BUMPENVMAT10) TS(D3DTSS_BUMPENVMAT11) TS(D3DTSS_TEXCOORDINDEX)
-                    TS(D3DTSS_ADDRESSU) TS(D3DTSS_ADDRESSV) TS(D3DTSS_BORDERCOLOR)
-                        TS(D3DTSS_MAGFILTER) TS(D3DTSS_MINFILTER) TS(D3DTSS_MIPFILTER)
-                            TS(D3DTSS_MIPMAPLODBIAS) TS(D3DTSS_MAXMIPLEVEL) TS(D3DTSS_MAXANISOTROPY)
-                                TS(D3DTSS_BUMPENVLSCALE) TS(D3DTSS_BUMPENVLOFFSET)
-                                    TS(D3DTSS_TEXTURETRANSFORMFLAGS) TS(D3DTSS_ADDRESSW)
-                                        TS(D3DTSS_COLORARG0) TS(D3DTSS_ALPHAARG0)
-                                            TS(D3DTSS_RESULTARG)
+        TS(D3DTSS_COLORARG1)
+        TS(D3DTSS_COLORARG2) TS(D3DTSS_ALPHAOP) TS(D3DTSS_ALPHAARG1) TS(D3DTSS_ALPHAARG2)
+            TS(D3DTSS_BUMPENVMAT00) TS(D3DTSS_BUMPENVMAT01) TS(D3DTSS_BUMPENVMAT10)
+                TS(D3DTSS_BUMPENVMAT11) TS(D3DTSS_TEXCOORDINDEX) TS(D3DTSS_ADDRESSU)
+                    TS(D3DTSS_ADDRESSV) TS(D3DTSS_BORDERCOLOR) TS(D3DTSS_MAGFILTER)
+                        TS(D3DTSS_MINFILTER) TS(D3DTSS_MIPFILTER) TS(D3DTSS_MIPMAPLODBIAS)
+                            TS(D3DTSS_MAXMIPLEVEL) TS(D3DTSS_MAXANISOTROPY) TS(D3DTSS_BUMPENVLSCALE)
+                                TS(D3DTSS_BUMPENVLOFFSET) TS(D3DTSS_TEXTURETRANSFORMFLAGS)
+                                    TS(D3DTSS_ADDRESSW) TS(D3DTSS_COLORARG0) TS(D3DTSS_ALPHAARG0)
+                                        TS(D3DTSS_RESULTARG)
 #undef TS
     }
     return "D3DTSS_UNKNOWN";
@@ -164,9 +165,14 @@ std::string ResourceName(const Resource* r) {
     if (r->GetType() == D3DRTYPE_SURFACE) {
         auto* s = static_cast<const Surface*>(r);
         if (s->container()) {
-            std::string name = ResourceName(s->container()) + "." + std::to_string(s->level());
-            if (s->container()->GetType() == D3DRTYPE_CUBETEXTURE)
-                name += "f" + std::to_string(static_cast<int>(s->face()));
+            // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on the chained form.
+            std::string name = ResourceName(s->container());
+            name += '.';
+            name += std::to_string(s->level());
+            if (s->container()->GetType() == D3DRTYPE_CUBETEXTURE) {
+                name += 'f';
+                name += std::to_string(static_cast<int>(s->face()));
+            }
             return name;
         }
     }

@@ -8,6 +8,7 @@
 #include "gfx/GlobalDevice.h"
 #include "gfx/RecordingDevice.h"
 #include "gfx/gl/GlRenderDevice.h"
+#include "support/ReportCapture.h"
 
 namespace {
 
@@ -104,6 +105,16 @@ TEST(DeviceSetup, UnusableSettingsAreReportedAndGiveNoDevice) {
     EXPECT_EQ(reports[0],
               "The rendering device could not be created: the display mode 0 x 0 is not usable");
     EXPECT_NE(reports[1].find("D3DFMT_"), std::string::npos);
+}
+
+TEST(DeviceSetup, FailureGoesToTheErrorReportByDefault) {
+    testsupport::ReportCapture capture;
+    EXPECT_EQ(app::CreateRenderDevice(Mode(-1, 480), nullptr), nullptr);
+    ASSERT_EQ(capture.reports.size(), 1u);
+    EXPECT_EQ(capture.reports[0],
+              "Error!!!: The rendering device could not be created: the display mode -1 x 480 "
+              "is not usable");
+    EXPECT_TRUE(capture.fatals.empty());  // ending the run is the caller's decision
 }
 
 }  // namespace

@@ -142,13 +142,15 @@ TEST_F(SdlPlayerTest, PositionTracksTheSoundAndStaysAtTheEnd) {
         const double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
         EXPECT_GE(p, previous);
         EXPECT_EQ(p % 4, 0u);
-        // Never ahead of the clock (what was decoded ahead is not heard yet) ...
+        // Never ahead of the clock (what was decoded ahead is not heard yet). How far behind it
+        // may fall depends on the machine's load, so lag is measured in bench/, not here.
         EXPECT_LE(heard, elapsed + 0.02) << i;
-        // ... and behind by no more than the output's buffering.
-        EXPECT_GE(heard, std::min(0.5, elapsed - 0.1)) << i;
         previous = p;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(450));
+    // It reaches the end and stays there, however slowly a loaded machine plays it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (player->Position() < 88200u && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(player->Position(), 88200u);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(player->Position(), 88200u);
@@ -163,11 +165,18 @@ TEST_F(SdlPlayerTest, StartsAtTheRequestedPosition) {
     StartResult result = player->Start(mp3.data(), mp3.size(), 48001, &error);
     if (result == StartResult::NoOutput) GTEST_SKIP() << error;
     ASSERT_EQ(result, StartResult::Started) << error;
+    const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(player->Position(), 48000u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    const uint64_t p = player->Position();
+    // It moves on from the start position and is never ahead of the time that has passed.
+    const auto deadline = t0 + std::chrono::seconds(10);
+    uint64_t p = player->Position();
+    while (p <= 48000u + 96 * 40 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        p = player->Position();
+    }
+    const double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
     EXPECT_GT(p, 48000u + 96 * 40);  // more than 40 ms on
-    EXPECT_LT(p, 48000u + 96 * 170);
+    EXPECT_LE(p, 48000u + 96 * static_cast<uint64_t>((elapsed + 0.02) * 1000));
     player->Stop();
     const uint64_t stopped = player->Position();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));

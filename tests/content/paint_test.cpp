@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "content/pictures/Fmath.h"
 #include "content/pictures/Lettering.h"
@@ -179,6 +181,23 @@ TEST(Lettering, CentresTextWhereAsked) {
               t.inkRight - t.inkLeft + 40.0f);
     // UTF-8 is decoded: the middle dot is one glyph, not two broken ones.
     EXPECT_LT(SetText("a·b", Face::Book, 20.0f).mask.w, SetText("a??b", Face::Book, 20.0f).mask.w);
+}
+
+TEST(LetteringDeathTest, MissingFontIsAClearError) {
+    // Run in a fresh process: fonts are loaded once per process.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("KELVRA_FONT_DIR", "/nonexistent/fonts", 1);
+            try {
+                SetText("x", Face::Bold, 20.0f);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                std::exit(3);
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(3), "cannot open font /nonexistent/fonts/DejaVuSans-Bold.ttf");
 }
 
 TEST(Finish, KeepsBlackBlackForAddedPictures) {

@@ -192,4 +192,42 @@ TEST(RecordingDeviceTest, RecordsCallsInTheDocumentedTextForm) {
     EXPECT_EQ(dev.find("SetTexture(2, null)"), 5);
 }
 
+TEST(StateDeviceTest, RenderTargetsLargerThanTheDepthBufferAreRefusedAsTheOriginalDid) {
+    gfx::DeviceParams params;
+    params.width = 640;
+    params.height = 480;
+    gfx::StateDevice dev(params);
+    gfx::Texture* rt = nullptr;
+    ASSERT_EQ(dev.CreateTexture(512, 512, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                D3DPOOL_DEFAULT, &rt),
+              D3D_OK);
+    gfx::Surface *depth = nullptr, *target = nullptr, *current = nullptr;
+    dev.GetDepthStencilSurface(&depth);
+    rt->GetSurfaceLevel(0, &target);
+    EXPECT_EQ(dev.SetRenderTarget(target, depth), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev.SetRenderTarget(target, nullptr), D3D_OK);  // without a depth buffer: accepted
+    dev.GetRenderTarget(&current);
+    EXPECT_EQ(current, target);
+}
+
+TEST(StateDeviceTest, ReleasingBackendObjectsReachesTextureLevels) {
+    struct Tracker : gfx::BackendObject {
+        explicit Tracker(int& n) : alive(n) { ++alive; }
+        ~Tracker() override { --alive; }
+        int& alive;
+    };
+    struct Device : gfx::StateDevice {
+        Device() : StateDevice({}) {}
+        using StateDevice::releaseBackendObjects;
+    } dev;
+    int alive = 0;
+    gfx::Texture* tex = nullptr;
+    dev.CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex);
+    tex->backend = std::make_unique<Tracker>(alive);
+    tex->level(2)->backend = std::make_unique<Tracker>(alive);
+    ASSERT_EQ(alive, 2);
+    dev.releaseBackendObjects();
+    EXPECT_EQ(alive, 0);
+}
+
 }  // namespace

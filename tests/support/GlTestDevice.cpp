@@ -1,5 +1,7 @@
 #include "support/GlTestDevice.h"
 
+#include <epoxy/gl.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +66,14 @@ void GlDeviceTest::SetUp() {
     std::string error;
     device_ = MakeHeadlessDevice(width_, height_, &error);
     ASSERT_NE(device_, nullptr) << "no headless OpenGL device: " << error;
+}
+
+void GlDeviceTest::TearDown() {
+    if (device_) {
+        device_->makeCurrent();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "GL reported an error";
+    }
+    device_.reset();
 }
 
 std::vector<uint32_t> GlDeviceTest::read(gfx::Surface* surface) {

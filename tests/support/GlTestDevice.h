@@ -55,7 +55,8 @@ class GlDeviceTest : public ::testing::Test {
   protected:
     explicit GlDeviceTest(UINT width = 64, UINT height = 64) : width_(width), height_(height) {}
     void SetUp() override;
-    void TearDown() override { device_.reset(); }
+    // Fails the test if GL recorded an error on the way.
+    void TearDown() override;
 
     gfx::gl::GlRenderDevice& dev() { return *device_; }
 

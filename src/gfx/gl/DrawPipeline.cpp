@@ -1,5 +1,6 @@
 // The draw path: bring GL in line with the device state, then draw.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "gfx/gl/GlLog.h"
@@ -9,6 +10,12 @@
 namespace gfx::gl {
 
 namespace {
+
+uint64_t Now() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
 
 GLenum GlPrimitive(D3DPRIMITIVETYPE type) {
     switch (type) {
@@ -273,6 +280,7 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
 HRESULT GlRenderDevice::OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) {
     if (discard_) return D3D_OK;
     const UINT vertices = VertexCountFor(type, count);
+    const uint64_t t0 = timing_ ? Now() : 0;
     if (!prepareDraw(type)) {
         ++stats_.refusedDraws;
         return D3DERR_INVALIDCALL;
@@ -284,9 +292,15 @@ HRESULT GlRenderDevice::OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
         ++stats_.refusedDraws;
         return D3DERR_INVALIDCALL;
     }
+    const uint64_t t1 = timing_ ? Now() : 0;
     glDrawArrays(GlPrimitive(type), static_cast<GLint>(startVertex),
                  static_cast<GLsizei>(vertices));
     ++stats_.draws;
+    if (timing_) {
+        const uint64_t t2 = Now();
+        stats_.prepareNanos += t1 - t0;
+        stats_.drawCallNanos += t2 - t1;
+    }
     return D3D_OK;
 }
 
@@ -300,6 +314,7 @@ HRESULT GlRenderDevice::OnDrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT
         ++stats_.refusedDraws;
         return D3DERR_INVALIDCALL;
     }
+    const uint64_t t0 = timing_ ? Now() : 0;
     if (!prepareDraw(type)) {
         ++stats_.refusedDraws;
         return D3DERR_INVALIDCALL;
@@ -314,10 +329,16 @@ HRESULT GlRenderDevice::OnDrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT
         ++stats_.refusedDraws;
         return D3DERR_INVALIDCALL;
     }
+    const uint64_t t1 = timing_ ? Now() : 0;
     glDrawElementsBaseVertex(GlPrimitive(type), static_cast<GLsizei>(indices), GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
                              static_cast<GLint>(state_.baseVertexIndex));
     ++stats_.draws;
+    if (timing_) {
+        const uint64_t t2 = Now();
+        stats_.prepareNanos += t1 - t0;
+        stats_.drawCallNanos += t2 - t1;
+    }
     return D3D_OK;
 }
 

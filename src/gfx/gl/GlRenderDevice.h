@@ -56,6 +56,10 @@ struct DeviceStats {
     uint64_t programBinds = 0;    // glUseProgram calls
     uint64_t uniformUploads = 0;  // uniform block uploads
     uint64_t presents = 0;
+    // With timing on: main-thread time spent bringing GL in line with the state (our layer,
+    // including the GL state calls it makes) and inside the draw calls themselves.
+    uint64_t prepareNanos = 0;
+    uint64_t drawCallNanos = 0;
 };
 
 class GlRenderDevice final : public StateDevice {
@@ -75,6 +79,8 @@ class GlRenderDevice final : public StateDevice {
     bool discardDraws() const { return discard_; }
 
     DeviceStats stats() const;
+    // Measures where draw time goes (see DeviceStats); off by default.
+    void setTiming(bool on) { timing_ = on; }
     // GL_RENDERER and the context's platform, e.g. "llvmpipe (LLVM 15.0.6, 256 bits) / EGL
     // surfaceless (Mesa)".
     std::string description() const;
@@ -121,6 +127,7 @@ class GlRenderDevice final : public StateDevice {
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;
     bool discard_ = false;
+    bool timing_ = false;
     bool initialized_ = false;
     std::string renderer_;
     float maxPointSize_ = 64.0f;

@@ -1,8 +1,0 @@
-// Placeholder until this producer is written; replace this file.
-#include "content/gen/Content.h"
-
-namespace content {
-
-void AddPictures(Output&) {}
-
-}  // namespace content
