@@ -30,6 +30,7 @@
 #include "gfx/StateDevice.h"
 #include "gfx/gl/GlRenderDevice.h"
 #include "scene/ObjectBuffers.h"
+#include "scene/SceneDrawing.h"
 #include "scene/Track.h"
 #include "scene3ds/Load3dsScene.h"
 
@@ -81,7 +82,7 @@ class World {
             scene::SetupVectorTrack(camera.targetTrack);
             scene::SetupScalarTrack(camera.rollTrack);
             scene::SetupScalarTrack(camera.fovTrack);
-            effects::SampleCamera(camera, 0.0f);
+            scene::SampleCamera(camera, 0.0f);
             effects::endMeshScene = effects::EndMeshScene{};
             effects::endMeshScene.camera = &camera;
             effects::endMeshScene.object = end.objects;

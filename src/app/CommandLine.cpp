@@ -57,7 +57,13 @@ const std::vector<OptionSpec>& Table() {
              o.headless = true;
              return {};
          }},
-        {"--mode", "WxH", "window or screen size (default 800x600)",
+        {"--no-dialog", nullptr,
+         "skip the setup dialog and play as --mode, --windowed and --fullscreen say",
+         [](Options& o, const std::string&) -> std::string {
+             o.noDialog = true;
+             return {};
+         }},
+        {"--mode", "WxH", "window or screen size (default 800x600); skips the setup dialog",
          [](Options& o, const std::string& v) -> std::string {
              size_t x = v.find('x');
              auto w = x == std::string::npos ? std::nullopt
@@ -68,16 +74,19 @@ const std::vector<OptionSpec>& Table() {
                  return "expected WIDTHxHEIGHT such as 1024x768, got \"" + v + "\"";
              o.width = static_cast<int>(*w);
              o.height = static_cast<int>(*h);
+             o.noDialog = true;
              return {};
          }},
-        {"--windowed", nullptr, "play in a resizable window (the default)",
+        {"--windowed", nullptr, "play in a resizable window (the default without the dialog)",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Windowed;
+             o.noDialog = true;
              return {};
          }},
         {"--fullscreen", nullptr, "play full screen, switching the display to the --mode size",
          [](Options& o, const std::string&) -> std::string {
              o.windowMode = platform::WindowMode::Fullscreen;
+             o.noDialog = true;
              return {};
          }},
         {"--quit-after-frames", "N", "press Escape after N frames (scripted runs)",
@@ -183,7 +192,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 std::string Usage() {
     std::string text =
         "usage: runeplay [OPTIONS]\n"
-        "Plays the presentation in kelvra.dat until Escape.\n\noptions:\n";
+        "Shows the setup dialog, then plays the presentation in kelvra.dat until Escape.\n\n"
+        "options:\n";
     for (const OptionSpec& s : Table()) {
         std::string left = std::string("  ") + s.name;
         if (s.valueName) left += std::string(" ") + s.valueName;

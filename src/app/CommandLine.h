@@ -35,9 +35,16 @@ struct Options {
     std::optional<SoundtrackPosition> start;
     audio::AudioBackend audio = audio::AudioBackend::Sdl;
     bool headless = false;
+    // The setup dialog is skipped in headless runs and when the display choice is given here
+    // (--no-dialog, --mode, --windowed, --fullscreen).
+    bool noDialog = false;
     int width = 800;
     int height = 600;
     platform::WindowMode windowMode = platform::WindowMode::Windowed;
+    // Full screen: depth and refresh rate of the display mode (0: the display's own choice);
+    // set from the setup dialog.
+    int bitsPerPixel = 0;
+    int refreshRate = 0;
     // Scripted ends: Escape is pressed (through the event queue) after this many frames, or
     // after the first frame whose soundtrack position has reached this point.
     std::optional<uint64_t> quitAfterFrames;

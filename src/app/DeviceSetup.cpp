@@ -1,5 +1,6 @@
 #include "app/DeviceSetup.h"
 
+#include "app/DisplayModes.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/gl/GlRenderDevice.h"
 #include "platform/ErrorReport.h"
@@ -62,15 +63,6 @@ void SetDefaultState(gfx::RenderDevice& d) {
     d.SetRenderState(D3DRS_EDGEANTIALIAS, TRUE);
 }
 
-namespace {
-
-bool UsableFormat(D3DFORMAT f) {
-    return f == D3DFMT_X8R8G8B8 || f == D3DFMT_A8R8G8B8 || f == D3DFMT_R5G6B5 ||
-           f == D3DFMT_X1R5G5B5;
-}
-
-}  // namespace
-
 std::unique_ptr<gfx::gl::GlRenderDevice> CreateRenderDevice(const DisplaySettings& settings,
                                                             SDL_Window* window,
                                                             const ErrorReporter& report) {
@@ -87,7 +79,7 @@ std::unique_ptr<gfx::gl::GlRenderDevice> CreateRenderDevice(const DisplaySetting
         present.BackBufferWidth > 16384 || present.BackBufferHeight > 16384)
         return fail("the display mode " + std::to_string(settings.width) + " x " +
                     std::to_string(settings.height) + " is not usable");
-    if (!UsableFormat(present.BackBufferFormat))
+    if (!UsableBackBufferFormat(present.BackBufferFormat))
         return fail(std::string("the back-buffer format ") +
                     gfx::FormatName(present.BackBufferFormat) + " is not supported");
     const gfx::DeviceParams params = MakeDeviceParams(present, BehaviourFlags(settings));

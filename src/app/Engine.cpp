@@ -41,6 +41,8 @@ bool Engine::OpenWindow() {
     windowOptions.width = options_.width;
     windowOptions.height = options_.height;
     windowOptions.mode = options_.windowMode;
+    windowOptions.bitsPerPixel = options_.bitsPerPixel;
+    windowOptions.refreshRate = options_.refreshRate;
     std::string error;
     window_ = platform::Window::Create(windowOptions, &error);
     if (!window_) {

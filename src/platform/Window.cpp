@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/Display.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -23,16 +24,24 @@ std::unique_ptr<Window> Window::Create(const WindowOptions& options, std::string
     if (!InitVideo(error)) return nullptr;
     if (options.beforeCreate) options.beforeCreate();
 
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
-    switch (options.mode) {
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+    WindowMode mode = options.mode;
+    VideoMode displayMode;
+    if (mode == WindowMode::Fullscreen &&
+        !FindDisplayMode(options.width, options.height, options.bitsPerPixel, options.refreshRate,
+                         displayMode))
+        mode = WindowMode::FullscreenDesktop;
+    switch (mode) {
         case WindowMode::Windowed:
+            flags |= SDL_WINDOW_SHOWN;
             if (options.resizable) flags |= SDL_WINDOW_RESIZABLE;
             break;
         case WindowMode::Fullscreen:
-            flags |= SDL_WINDOW_FULLSCREEN;
+            // Shown once the display mode is set, so the switch goes straight to it.
+            flags |= SDL_WINDOW_HIDDEN;
             break;
         case WindowMode::FullscreenDesktop:
-            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+            flags |= SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP;
             break;
     }
     SDL_Window* sdl =
@@ -41,9 +50,29 @@ std::unique_ptr<Window> Window::Create(const WindowOptions& options, std::string
         if (error) *error = SDL_GetError();
         return nullptr;
     }
+    if (mode == WindowMode::Fullscreen) {
+        SDL_DisplayMode wanted{};
+        wanted.format = displayMode.sdlFormat;
+        wanted.w = displayMode.width;
+        wanted.h = displayMode.height;
+        wanted.refresh_rate = displayMode.refreshRate;
+        bool switched = SDL_SetWindowDisplayMode(sdl, &wanted) == 0 &&
+                        SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0;
+        SDL_ShowWindow(sdl);
+        // Some displays accept the request and stay as they were (no mode switching under
+        // several Wayland compositors and nested servers): check what the screen runs now.
+        SDL_DisplayMode now{};
+        if (switched && SDL_GetCurrentDisplayMode(0, &now) == 0)
+            switched = now.w == wanted.w && now.h == wanted.h;
+        if (!switched) {
+            SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            mode = WindowMode::FullscreenDesktop;
+        }
+    }
     std::unique_ptr<Window> window(new Window());
     window->window_ = sdl;
     window->id_ = SDL_GetWindowID(sdl);
+    window->mode_ = mode;
     SDL_GetWindowSize(sdl, &window->width_, &window->height_);
     g_mainWindow = window.get();
     return window;

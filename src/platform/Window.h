@@ -20,6 +20,12 @@ struct WindowOptions {
     int width = 800;
     int height = 600;
     WindowMode mode = WindowMode::Windowed;
+    // Full screen: the depth and refresh rate of the display mode to switch to (0: whatever
+    // the display offers at that size). Where the display has no such mode, or cannot switch,
+    // the window covers the desktop at its own mode instead (FullscreenDesktop) and the
+    // picture is scaled into it.
+    int bitsPerPixel = 0;
+    int refreshRate = 0;
     bool resizable = true;  // windowed mode only
     // Runs after SDL video is up and before the window exists: the place for
     // SDL_GL_SetAttribute calls that decide the window's pixel format.
@@ -36,6 +42,8 @@ class Window {
 
     SDL_Window* sdlWindow() const { return window_; }
     uint32_t id() const { return id_; }
+    // What the window became: Fullscreen falls back to FullscreenDesktop (see WindowOptions).
+    WindowMode mode() const { return mode_; }
 
     // Size in screen coordinates, kept current by PumpMessages; the drawable size in pixels
     // may be larger on high-density displays.
@@ -63,6 +71,7 @@ class Window {
     int width_ = 0;
     int height_ = 0;
     bool minimised_ = false;
+    WindowMode mode_ = WindowMode::Windowed;
     std::function<void(int, int)> onResize_;
 };
 

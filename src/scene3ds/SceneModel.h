@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,9 @@ struct Scene {
     int32_t emitterCount = 0;
     SceneObject* objects = nullptr;
     scene::EmitterRecord* emitters = nullptr;  // emitterCount records, set by preparation
+    // Owns the `emitters` array; preparation fills it with a deleter of its own, so this
+    // layer needs no knowledge of the record.
+    std::shared_ptr<void> emitterStorage;
     Material* materials = nullptr;
     SceneLight* omniLights = nullptr;
     SceneSpotLight* spotLights = nullptr;

@@ -17,6 +17,7 @@ TEST(CommandLineTest, NoArgumentsPlaysKelvraDatWithSound) {
     EXPECT_EQ(c.options.packPath, "kelvra.dat");
     EXPECT_EQ(c.options.audio, audio::AudioBackend::Sdl);
     EXPECT_FALSE(c.options.headless);
+    EXPECT_FALSE(c.options.noDialog);  // the setup dialog comes first
     EXPECT_FALSE(c.options.start);
     EXPECT_FALSE(c.options.quitAfterFrames);
     EXPECT_FALSE(c.options.escapeAt);
@@ -36,6 +37,17 @@ TEST(CommandLineTest, ParsesEveryOption) {
     EXPECT_EQ(c.options.width, 1024);
     EXPECT_EQ(c.options.height, 768);
     EXPECT_EQ(c.options.windowMode, platform::WindowMode::Fullscreen);
+}
+
+TEST(CommandLineTest, ADisplayChoiceOnTheCommandLineSkipsTheDialog) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--no-dialog"}, {"--mode", "640x480"}, {"--windowed"}, {"--fullscreen"}}) {
+        CommandLine c = ParseCommandLine(args);
+        ASSERT_EQ(c.action, CommandLine::Action::Run) << c.message;
+        EXPECT_TRUE(c.options.noDialog) << args[0];
+    }
+    EXPECT_FALSE(ParseCommandLine(std::vector<std::string>{"--audio", "none"}).options.noDialog);
+    EXPECT_THAT(app::Usage(), HasSubstr("--no-dialog"));
 }
 
 TEST(CommandLineTest, HelpExitsWithUsageOnStatusZero) {

@@ -126,7 +126,10 @@ TEST_F(TextureLoadingTest, UnreadablePicturesGiveNullAndOneLineNamingTheEntry) {
     EXPECT_THAT(printed, HasSubstr("!textures\\junk.tga: unrecognised image format"));
 
     std::vector<uint8_t> picture = {1};
+    testing::internal::CaptureStderr();
     EXPECT_EQ(DecodeJpeg("!textures\\broken.jpg", picture), 0);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                HasSubstr("!textures\\broken.jpg: damaged JPEG"));
     EXPECT_TRUE(picture.empty());
 }
 

@@ -62,11 +62,16 @@ runeplay_cli_test(cli.packtool_list_damaged
   "-DCOMMAND=$<TARGET_FILE:packtool>|list|${cli_work}/damaged-list.dat"
   -DEXPECT_STATUS=1 "-DEXPECT_OUTPUT=packtool: the pack file .* is damaged")
 
-# A windowed run where there is no display ends with a clear report instead of playing
-# invisibly (SDL would fall back to its offscreen driver).
+# Without a display the setup dialog cannot open: the run ends with a clear report that
+# points at --headless, instead of playing invisibly (SDL would fall back to its offscreen
+# driver). With the dialog skipped, the window is what cannot open.
 runeplay_cli_test(cli.runeplay_without_display
   "-DCOMMAND=$<TARGET_FILE:runeplay>|--audio|none|--pack|${mini_pack}|--quit-after-frames|5"
+  -DWORKDIR=${cli_work} -DEXPECT_STATUS=3
+  "-DEXPECT_OUTPUT=Cannot open the setup dialog: no display found.*runeplay --headless")
+runeplay_cli_test(cli.runeplay_without_display_no_dialog
+  "-DCOMMAND=$<TARGET_FILE:runeplay>|--no-dialog|--audio|none|--pack|${mini_pack}|--quit-after-frames|5"
   -DWORKDIR=${cli_work} -DEXPECT_STATUS=3 "-DEXPECT_OUTPUT=Cannot open the window: no display found")
-set_tests_properties(cli.runeplay_without_display PROPERTIES
+set_tests_properties(cli.runeplay_without_display cli.runeplay_without_display_no_dialog PROPERTIES
   ENVIRONMENT "${cli_env};DISPLAY=;WAYLAND_DISPLAY=;SDL_VIDEODRIVER="
   FIXTURES_REQUIRED mini_pack)

@@ -41,7 +41,8 @@ inline std::string ContentDir() {
 }
 
 // A mesh object with the given positions (x, y, z per vertex), texture coordinates (u, v per
-// vertex) and faces.
+// vertex) and faces, standing still at the origin (one key per track, as the loader leaves a
+// node without animation).
 inline std::unique_ptr<scene3ds::SceneObject> MakeMeshObject(const std::string& name,
                                                              std::vector<float> positions,
                                                              std::vector<float> texCoords,
@@ -54,6 +55,11 @@ inline std::unique_ptr<scene3ds::SceneObject> MakeMeshObject(const std::string& 
     o->texCoords = std::move(texCoords);
     o->texCoords.resize(static_cast<size_t>(o->vertexCount) * 2, 0.0f);
     o->faces = std::move(faces);
+    o->positionTrack.reset(1);
+    o->scaleTrack.reset(1);
+    o->scaleTrack.keys[0].value = {1, 1, 1};
+    o->rotationTrack.reset(1);
+    o->rotationTrack.keys[0].quaternion = {0, 0, 0, 1};
     return o;
 }
 

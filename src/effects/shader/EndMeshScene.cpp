@@ -3,47 +3,12 @@
 #include "assets/TextureLoading.h"
 #include "effects/objects/DisplayAspect.h"
 #include "gfx/GlobalDevice.h"
+#include "scene/SceneDrawing.h"
 #include "scene/Track.h"
 
 namespace effects {
 
 EndMeshScene endMeshScene;
-
-D3DXMATRIX ObjectMatrixAt(const scene3ds::SceneObject& object, float frame) {
-    D3DXVECTOR3 p(0.0f, 0.0f, 0.0f), s(1.0f, 1.0f, 1.0f);
-    D3DXQUATERNION q;
-    if (object.positionTrack.filled()) p = scene::SampleVectorTrack(object.positionTrack, frame);
-    if (object.scaleTrack.filled()) s = scene::SampleVectorTrack(object.scaleTrack, frame);
-    if (object.rotationTrack.filled()) q = scene::SampleRotationTrack(object.rotationTrack, frame);
-    D3DXMATRIX scale(s.x, 0, 0, 0, 0, s.y, 0, 0, 0, 0, s.z, 0, 0, 0, 0, 1);
-    D3DXMATRIX rotation, translation;
-    RotationMatrixFromQuaternion(&rotation, &q);
-    D3DXMatrixIdentity(&translation);
-    translation.m[3][0] = p.x;
-    translation.m[3][1] = p.y;
-    translation.m[3][2] = p.z;
-    D3DXMATRIX world;
-    D3DXMatrixMultiply(&world, &scale, &rotation);
-    D3DXMatrixMultiply(&world, &world, &translation);
-    return world;
-}
-
-void SampleCamera(scene3ds::SceneCamera& camera, float frame) {
-    if (camera.positionTrack.filled()) {
-        const D3DXVECTOR3 v = scene::SampleVectorTrack(camera.positionTrack, frame);
-        camera.position[0] = v.x;
-        camera.position[1] = v.y;
-        camera.position[2] = v.z;
-    }
-    if (camera.targetTrack.filled()) {
-        const D3DXVECTOR3 v = scene::SampleVectorTrack(camera.targetTrack, frame);
-        camera.target[0] = v.x;
-        camera.target[1] = v.y;
-        camera.target[2] = v.z;
-    }
-    if (camera.rollTrack.filled()) camera.roll = scene::SampleScalarTrack(camera.rollTrack, frame);
-    if (camera.fovTrack.filled()) camera.fov = scene::SampleScalarTrack(camera.fovTrack, frame);
-}
 
 void EndMeshScene::init() {
     surfaceTexture = LoadJpegTexture("!textures\\boxtext.jpg");
@@ -52,7 +17,7 @@ void EndMeshScene::init() {
         scene::SetupRotationTrack(object->rotationTrack);
         scene::SetupVectorTrack(object->scaleTrack);
         // The object never moves: its placement at frame 0 serves every frame.
-        object->worldMatrix = ObjectMatrixAt(*object, 0.0f);
+        scene::SetObjectMatrix(*object, 0.0f);
     }
     PrepareShaderMesh(mesh, object, PositionMapping{}, ShaderMeshContent::PositionsAndNormals);
     programs =
@@ -65,7 +30,7 @@ void EndMeshScene::draw(float t) {
     // Without a camera there is no view to draw through.
     if (!camera) return;
 
-    SampleCamera(*camera, 0.35f * t + 50.0f);
+    scene::SampleCamera(*camera, 0.35f * t + 50.0f);
     eyePosition[0] = camera->position[0];
     eyePosition[1] = camera->position[1];
     eyePosition[2] = camera->position[2];

@@ -41,12 +41,4 @@ class EndMeshScene {
 
 extern EndMeshScene endMeshScene;
 
-// An object's world matrix at a frame from its tracks: scale · rotation · translation (the
-// identity part for a track that holds no keys).
-D3DXMATRIX ObjectMatrixAt(const scene3ds::SceneObject& object, float frame);
-
-// Samples the camera's position, target, roll and field-of-view tracks at a frame into its
-// fields (tracks without keys keep the field as it is).
-void SampleCamera(scene3ds::SceneCamera& camera, float frame);
-
 }  // namespace effects

@@ -15,6 +15,7 @@
 #include "gfx/RecordingDevice.h"
 #include "platform/Clock.h"
 #include "scene/ObjectBuffers.h"
+#include "scene/SceneDrawing.h"
 #include "scene/Track.h"
 #include "support/EffectPack.h"
 #include "support/ReportCapture.h"
@@ -122,7 +123,7 @@ class ShaderScenesTest : public ::testing::Test {
             scene::SetupVectorTrack(camera->targetTrack);
             scene::SetupScalarTrack(camera->rollTrack);
             scene::SetupScalarTrack(camera->fovTrack);
-            effects::SampleCamera(*camera, 0.0f);
+            scene::SampleCamera(*camera, 0.0f);
         }
         effects::endMeshScene = effects::EndMeshScene{};
         effects::endMeshScene.camera = camera;
