@@ -53,7 +53,8 @@ class Renderer {
 
     const audio::TrackFormat& format() const { return format_; }
     uint64_t Whole(uint64_t bytes) const {
-        return bytes / format_.bytesPerFrame() * format_.bytesPerFrame();
+        const uint64_t bpf = std::max<uint64_t>(format_.bytesPerFrame(), 1);
+        return bytes / bpf * bpf;
     }
 
     void Frame(uint64_t position, bool draw) {

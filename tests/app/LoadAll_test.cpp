@@ -72,7 +72,8 @@ TEST_F(LoadAllTest, OverlaysGlowAndTitleComeFirstInTheirOrder) {
     expected.push_back("CreateTexture(256, 256, 1, 0x1, D3DFMT_X8R8G8B8, 0)");  // GlowTargetA
     expected.push_back("CreateTexture(256, 256, 1, 0x1, D3DFMT_X8R8G8B8, 0)");  // GlowTargetB
     EXPECT_EQ(head, expected);
-    // Then the title picture (a 256 x 192 synthetic picture with its full chain, asked for as 0 levels).
+    // Then the title picture: a 256 x 192 synthetic picture, its full chain asked for as 0
+    // levels.
     EXPECT_EQ(c[25], "CreateTexture(256, 192, 0, 0x0, D3DFMT_A8R8G8B8, 0)");
     // The frame target is made last, at the display size.
     EXPECT_EQ(c.back(), "CreateTexture(800, 600, 1, 0x1, D3DFMT_X8R8G8B8, 0)");

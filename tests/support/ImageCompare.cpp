@@ -102,13 +102,20 @@ RgbImage DifferenceImage(const RgbImage& a, const RgbImage& b) {
     if (d.sameSize && d.meanDifference <= tolerance.meanDifference &&
         d.outlierShare <= tolerance.outlierShare)
         return ::testing::AssertionSuccess() << d.str();
-    const std::string diffPath = actualPath + ".diff.png";
+    // Kept beside the test program: the rendered picture's own folder may be temporary.
+    const std::string stem = std::filesystem::path(referencePath).stem().string();
+    const std::string keptPath =
+        (std::filesystem::current_path() / (stem + ".actual.png")).string();
+    const std::string diffPath = (std::filesystem::current_path() / (stem + ".diff.png")).string();
+    std::error_code ec;
+    std::filesystem::copy_file(actualPath, keptPath,
+                               std::filesystem::copy_options::overwrite_existing, ec);
     if (d.sameSize) SavePng(diffPath, DifferenceImage(actual, reference));
     return ::testing::AssertionFailure()
            << actualPath << " does not match " << referencePath << ": " << d.str()
            << " (allowed: mean " << tolerance.meanDifference << ", "
            << tolerance.outlierShare * 100.0 << " % beyond " << tolerance.outlierThreshold
-           << "); differences amplified in " << diffPath
+           << "); kept as " << keptPath << ", differences amplified in " << diffPath
            << "; after an intended change run with RUNEPLAY_UPDATE_REFERENCES=1";
 }
 

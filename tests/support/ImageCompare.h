@@ -1,7 +1,7 @@
 // Comparing picture files with reference PNG files: the largest and mean difference per
 // colour channel and the share of pixels that differ noticeably; on failure a diff picture
-// (differences amplified eight times) is written beside the rendered one. (For pictures
-// read back from a device, see ReferenceImages.h.)
+// (differences amplified eight times) and a copy of the rendered picture are written to the
+// current folder. (For pictures read back from a device, see ReferenceImages.h.)
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,7 +39,8 @@ struct DifferenceTolerance {
 
 // Compares the picture file `actualPath` with `referencePath`. With
 // RUNEPLAY_UPDATE_REFERENCES=1 in the environment the rendered picture becomes the reference
-// instead (and the check passes). On failure writes actualPath + ".diff.png".
+// instead (and the check passes). On failure writes <reference name>.actual.png and
+// <reference name>.diff.png into the current folder.
 ::testing::AssertionResult MatchesReferenceFile(const std::string& actualPath,
                                                 const std::string& referencePath,
                                                 const DifferenceTolerance& tolerance = {});
