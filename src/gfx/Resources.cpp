@@ -162,10 +162,9 @@ HRESULT Surface::UnlockRect() {
 
 // ------------------------------------------------------------------ textures
 
-uint32_t BaseTexture::contentVersion() const {
-    uint32_t sum = 0;
-    for (const auto& s : surfaces_) sum += s->contentVersion();
-    return sum;
+void Surface::markChanged() {
+    ++contentVersion_;
+    if (container_) container_->noteSurfaceChanged();
 }
 
 Texture::Texture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)

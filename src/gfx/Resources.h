@@ -82,7 +82,7 @@ class Surface : public Resource {
     std::vector<uint8_t>& mutableBits();
     // Raised by every unlock that may have written, so back ends know to upload again.
     uint32_t contentVersion() const { return contentVersion_; }
-    void markChanged() { ++contentVersion_; }
+    void markChanged();
 
   private:
     UINT width_, height_;
@@ -101,8 +101,9 @@ class BaseTexture : public Resource {
   public:
     DWORD GetLevelCount() const { return levelCount_; }
     D3DFORMAT format() const { return format_; }
-    // Raised whenever any level or face changes.
-    uint32_t contentVersion() const;
+    // Raised whenever any level or face changes (O(1): levels report to their container).
+    uint32_t contentVersion() const { return contentVersion_; }
+    void noteSurfaceChanged() { ++contentVersion_; }
     void releaseBackend() override {
         backend.reset();
         for (auto& s : surfaces_) s->releaseBackend();
@@ -116,6 +117,7 @@ class BaseTexture : public Resource {
   private:
     D3DFORMAT format_;
     UINT levelCount_;
+    uint32_t contentVersion_ = 0;
 };
 
 class Texture : public BaseTexture {

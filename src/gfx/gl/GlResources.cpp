@@ -116,9 +116,11 @@ GlTexture* SyncTexture(BaseTexture& texture, UploadStats& stats) {
             }
             gt->versions[i] = s->contentVersion();
         }
+        gt->textureVersion = texture.contentVersion();
         return gt;
     }
-    if (gt->renderTarget) return gt;
+    if (gt->renderTarget || gt->textureVersion == texture.contentVersion()) return gt;
+    gt->textureVersion = texture.contentVersion();
     bool bound = false;
     for (size_t i = 0; i < surfaces; ++i) {
         Surface* s = SurfaceAt(texture, i);

@@ -41,6 +41,7 @@ struct GlTexture final : BackendObject {
     GLenum target = GL_TEXTURE_2D;
     GlFormat format;
     std::vector<uint32_t> versions;  // per uploaded surface, face-major for cube textures
+    uint32_t textureVersion = 0;     // the texture's change count when last synchronised
     bool renderTarget = false;
 };
 
