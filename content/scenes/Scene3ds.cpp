@@ -132,10 +132,12 @@ std::vector<uint8_t> Write3ds(const SceneDesc& s) {
         w.Str(l.name);
         w.Begin(0x4600);
         Point(w, l.position.front().value);
+        // The engine lights a spot with the file's green and blue in each other's place, so
+        // they are stored exchanged and the light shines in the colour the scene asks for.
         w.Begin(0x0010);
         w.F32(l.colour.x);
-        w.F32(l.colour.y);
         w.F32(l.colour.z);
+        w.F32(l.colour.y);
         w.End();
         w.ChunkF32(0x4659, 10.0f);
         w.ChunkF32(0x465A, 9000.0f);

@@ -63,7 +63,7 @@ struct OmniDesc {
 struct SpotDesc {
     std::string name;
     VecTrack position, target;
-    Vec3 colour;
+    Vec3 colour;  // red, green, blue as the light shines (the file stores them otherwise)
     ScalarTrack hotspot, falloff;  // degrees
 };
 

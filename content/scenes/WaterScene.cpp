@@ -81,7 +81,7 @@ SceneFiles BuildWaterScene() {
     const float keystoneTop = archSpring + archSpan / 2 + archThick / 2 + 40 + 90;
     const Vec3 brazier = Above(arch1, keystoneTop);
     const Vec3 stack1{5200.0f, 0.0f, -2400.0f}, stack2{-5600.0f, 0.0f, -1800.0f},
-        stack3{1800.0f, 0.0f, 6200.0f};
+        stack3{1550.0f, 0.0f, 5400.0f};
     const Vec3 orb{stack2.x, 200 + 0.15f * 380 + 200, stack2.z};
     const Vec3 buoys{-5600.0f, kWater, 900.0f};
 
@@ -190,7 +190,9 @@ SceneFiles BuildWaterScene() {
             return Lerp(Vec3{-900.0f, -1240.0f, 7200.0f}, Vec3{-2600.0f, -1150.0f, 2600.0f},
                         float(t));
         },
-        [&](double t) { return Lerp(Above(arch1, 700), Above(lighthouseBase, 800), float(t)); }));
+        [&](double t) {
+            return Lerp(Above(arch1, -1000), Above(lighthouseBase, -200), float(t));
+        }));
     sc.cameras.push_back(PathCamera(
         "Cam02", 46, 25,  // round the fire on the arch
         [&](double t) { return Orbit(brazier, 0.4 + 2.4 * t, 1100, brazier.y + 500); },
@@ -208,7 +210,7 @@ SceneFiles BuildWaterScene() {
                          -950 + 2400 * t * t + 260 * Sin(t * 9));
         },
         [&](double t) {
-            return Lerp(Above(arch1, 500), Above(lighthouseBase, 1700),
+            return Lerp(Above(arch1, -1100), Above(lighthouseBase, 200),
                         float(SmoothStep(0.1, 0.8, t)));
         }));
     sc.cameras.push_back(PathCamera(

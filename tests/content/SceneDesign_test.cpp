@@ -97,6 +97,30 @@ TEST(SceneDesign, WaterSceneCamerasStayAboveWaterAndGround) {
         EXPECT_LT(Dot(sky.mesh.normals[i], sky.mesh.positions[i]), 0.0f);
 }
 
+TEST(SceneDesign, WaterSceneCamerasFlyClearOfTheSeaStacks) {
+    SceneFiles s = BuildWaterScene();
+    for (const char* name : {"Stack01", "Stack02", "Stack03"}) {
+        const ObjectDesc& stack = Object(s.scene, name);
+        const Vec3 at = stack.position.front().value;
+        float radius = 0, top = -1e9f;
+        for (Vec3 p : stack.mesh.positions) {
+            radius = std::max(radius, std::sqrt(p.x * p.x + p.z * p.z));
+            top = std::max(top, p.y + at.y);
+        }
+        for (const CameraDesc& c : s.scene.cameras) {
+            for (size_t i = 0; i + 1 < c.position.size(); ++i) {
+                for (int step = 0; step < 4; ++step) {
+                    Vec3 p = Lerp(c.position[i].value, c.position[i + 1].value, step / 4.0f);
+                    if (p.y > top + 150) continue;
+                    const float dx = p.x - at.x, dz = p.z - at.z;
+                    EXPECT_GT(std::sqrt(dx * dx + dz * dz), radius + 150)
+                        << c.name << " frame " << c.position[i].frame << " meets " << name;
+                }
+            }
+        }
+    }
+}
+
 TEST(SceneDesign, HallSurfacesFaceInAndCamerasStayInside) {
     SceneFiles s = BuildScreenScene();
     const Vec3 centre{0.0f, 950.0f, 0.0f};

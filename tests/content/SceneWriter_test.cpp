@@ -10,6 +10,12 @@
 #include "content/scenes/Primitives.h"
 #include "content/scenes/Scene3ds.h"
 #include "content/scenes/Scenes.h"
+#include "gfx/GlobalDevice.h"
+#include "gfx/StateDevice.h"
+#include "scene/SceneLights.h"
+#include "scene3ds/Load3dsScene.h"
+#include "scene3ds/SceneLog.h"
+#include "support/TempDir.h"
 
 namespace content::scenes {
 namespace {
@@ -92,6 +98,40 @@ TEST(Write3ds, VerticesGoInWorldPlaceWithAMeshMatrixThatTakesThemBack) {
     EXPECT_FLOAT_EQ(first[0] - origin[0], box.positions[0].x);
     EXPECT_FLOAT_EQ(first[1] - origin[1], box.positions[0].z);
     EXPECT_FLOAT_EQ(first[2] - origin[2], box.positions[0].y);
+}
+
+TEST(Write3ds, SpotLightShinesInTheColourTheSceneAsksFor) {
+    SceneDesc s = OneBox();
+    SpotDesc beam;
+    beam.name = "Beam";
+    beam.position = {{0, Vec3{0.0f, 100.0f, 0.0f}}};
+    beam.target = {{0, Vec3{0.0f, 0.0f, 0.0f}}};
+    beam.colour = {0.9f, 0.75f, 0.5f};
+    beam.hotspot = {{0, 20.0f}};
+    beam.falloff = {{0, 40.0f}};
+    s.spots.push_back(beam);
+    const std::vector<uint8_t> file = Write3ds(s);
+
+    testsupport::TempDir dir;
+    const std::string previousLog = scene3ds::SceneLogPath;
+    scene3ds::SceneLogPath = dir.file("engine.log");
+    Scene scene;
+    ::testing::internal::CaptureStdout();
+    scene3ds::Load3dsSceneFromMemory("beam.3ds", file.data(), file.size(), scene);
+    ::testing::internal::GetCapturedStdout();
+    scene3ds::SceneLogPath = previousLog;
+    ASSERT_NE(scene.spotLights, nullptr);
+
+    gfx::StateDevice device{gfx::DeviceParams{}};
+    IDirect3DDevice8* previous = RenderDevice;
+    RenderDevice = &device;
+    scene::SetSpotLight(*scene.spotLights, 0);
+    RenderDevice = previous;
+    D3DLIGHT8 light{};
+    ASSERT_EQ(device.GetLight(0, &light), D3D_OK);
+    EXPECT_FLOAT_EQ(light.Diffuse.r, 40 * 0.9f);
+    EXPECT_FLOAT_EQ(light.Diffuse.g, 40 * 0.75f);
+    EXPECT_FLOAT_EQ(light.Diffuse.b, 40 * 0.5f);
 }
 
 TEST(Normals, SplitAtHardEdgesAndWeldWhereSmooth) {
