@@ -283,14 +283,37 @@ std::string SrcText(const SrcParam& src, const ShaderVersion& version) {
 }
 
 std::string FloatText(float value) {
-    if (std::isnan(value)) return "nan";
-    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     char buf[40];
+    if (std::isnan(value)) {
+        // A NaN's sign and payload survive only as its bits.
+        const uint32_t bits = std::bit_cast<uint32_t>(value);
+        if (bits == kPlainNaN) return "nan";
+        std::snprintf(buf, sizeof buf, "bits(0x%08x)", static_cast<unsigned>(bits));
+        return buf;
+    }
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     for (int precision = 1; precision <= 9; ++precision) {
         std::snprintf(buf, sizeof buf, "%.*g", precision, static_cast<double>(value));
         if (std::strtof(buf, nullptr) == value) break;
     }
     return buf;
+}
+
+bool ParseFloatText(const std::string& text, float& value) {
+    if (text == "nan") {
+        value = std::bit_cast<float>(kPlainNaN);
+        return true;
+    }
+    const char* s = text.c_str();
+    char* end = nullptr;
+    if (text.rfind("bits(0x", 0) == 0 && text.size() == 18 && text.back() == ')') {
+        const unsigned long bits = std::strtoul(s + 7, &end, 16);
+        if (end != s + 17) return false;
+        value = std::bit_cast<float>(static_cast<uint32_t>(bits));
+        return true;
+    }
+    value = std::strtof(s, &end);
+    return end != s && *end == '\0';
 }
 
 std::string Instruction::toString(const ShaderVersion& version) const {
