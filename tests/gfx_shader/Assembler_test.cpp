@@ -120,6 +120,7 @@ TEST(AssemblerTest, DefLiteralsKeepTheirExactBits) {
     std::string error;
     EXPECT_FALSE(Assemble("ps.1.1\ndef c0, bits(0x7fc0), 0, 0, 0\n", "bad.psa", out, error));
     EXPECT_NE(error.find("bad.psa:2"), std::string::npos) << error;
+    EXPECT_FALSE(Assemble("ps.1.1\ndef c0, bits(0x-1234567), 0, 0, 0\n", "bad.psa", out, error));
 }
 
 TEST(AssemblerTest, CoversEveryOpcodeOfTheTable) {

@@ -304,14 +304,24 @@ bool ParseFloatText(const std::string& text, float& value) {
         value = std::bit_cast<float>(kPlainNaN);
         return true;
     }
-    const char* s = text.c_str();
-    char* end = nullptr;
-    if (text.rfind("bits(0x", 0) == 0 && text.size() == 18 && text.back() == ')') {
-        const unsigned long bits = std::strtoul(s + 7, &end, 16);
-        if (end != s + 17) return false;
-        value = std::bit_cast<float>(static_cast<uint32_t>(bits));
+    if (text.rfind("bits(", 0) == 0) {
+        // Exactly eight hex digits: "bits(0x7fc00001)".
+        if (text.size() != 16 || text.compare(5, 2, "0x") != 0 || text.back() != ')') return false;
+        uint32_t bits = 0;
+        for (size_t i = 7; i < 15; ++i) {
+            const char c = text[i];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0) return false;
+            bits = bits << 4 | static_cast<uint32_t>(digit);
+        }
+        value = std::bit_cast<float>(bits);
         return true;
     }
+    const char* s = text.c_str();
+    char* end = nullptr;
     value = std::strtof(s, &end);
     return end != s && *end == '\0';
 }
