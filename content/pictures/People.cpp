@@ -1,6 +1,8 @@
 // The people picture: a crowd seen from behind against hazy stage light, three depths of
 // silhouettes with light catching their edges, the far ones lost in haze, the near ones out
 // of focus. Also the figure shapes other pictures borrow.
+#include <cstdint>
+
 #include "content/pictures/Figures.h"
 #include "content/pictures/Fmath.h"
 #include "content/pictures/Noise.h"
@@ -84,7 +86,9 @@ float FigureDistance(const Figure& f, float px, float py) {
     }
     // Hair and cloth break the outline a little.
     const float n = 0.08f * H;
-    return d + 0.006f * H * Noise(px / n, py / n, static_cast<uint32_t>(f.x * 7.0f + f.height));
+    // Figures left of the picture have a negative seed; it wraps modulo 2^32 as it always has.
+    const auto seed = static_cast<uint32_t>(static_cast<int64_t>(f.x * 7.0f + f.height));
+    return d + 0.006f * H * Noise(px / n, py / n, seed);
 }
 
 void FigureBounds(const Figure& f, float margin, float& x0, float& y0, float& x1, float& y1) {

@@ -16,6 +16,7 @@
 namespace gfx {
 
 constexpr UINT kMaxVertexShaderConstants = 96;
+static_assert(kMaxVertexShaderConstants == kDeclarationConstants);
 constexpr UINT kMaxPixelShaderConstants = 8;
 constexpr UINT kMaxStreams = 16;
 

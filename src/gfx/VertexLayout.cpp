@@ -116,6 +116,14 @@ bool ParseDeclaration(const DWORD* tokens, size_t maxTokens, VertexLayout& layou
             case D3DVSD_TOKEN_CONSTMEM: {
                 const DWORD count = (token >> 25) & 0xF;
                 const DWORD address = token & 0x7F;
+                // The block loads into c0..c95 whenever the shader is selected.
+                if (count == 0 || address + count > kDeclarationConstants) {
+                    error = "constant block of " + std::to_string(count) + " registers at c" +
+                            std::to_string(address) + " does not fit c0..c" +
+                            std::to_string(kDeclarationConstants - 1) + " at declaration token " +
+                            std::to_string(i);
+                    return false;
+                }
                 if (i + 1 + 4 * static_cast<size_t>(count) > maxTokens) {
                     error =
                         "constant block runs past the declaration at token " + std::to_string(i);

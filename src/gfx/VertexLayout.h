@@ -42,9 +42,12 @@ UINT FvfStride(DWORD fvf);
 // Layout of an FVF code; false for codes with blend weights or other unsupported parts.
 bool LayoutFromFvf(DWORD fvf, VertexLayout& layout);
 
+// Vertex shader constant registers a declaration's constant blocks can load (c0..c95).
+constexpr UINT kDeclarationConstants = 96;
+
 // Parses a declaration token list up to D3DVSD_END(). At most `maxTokens` tokens are read;
-// a list without an end token, an unknown token type or a register above 15 is refused with
-// a message naming the token index.
+// a list without an end token, an unknown token type, a register above 15 or a constant block
+// that is empty or reaches past c95 is refused with a message naming the token index.
 bool ParseDeclaration(const DWORD* tokens, size_t maxTokens, VertexLayout& layout,
                       std::string& error);
 

@@ -167,6 +167,26 @@ TEST(VertexLayoutTest, DeclarationsWithoutEndOrWithBadTokensAreRefused) {
     EXPECT_EQ(layout.constants[0].values[0], 1.0f);
 }
 
+// Found by fuzzing: an empty constant block copied from no storage, and a block past c95
+// was accepted and then silently not loaded when the shader was selected.
+TEST(VertexLayoutTest, ConstantBlocksMustHoldRegistersWithinC95) {
+    gfx::VertexLayout layout;
+    std::string error;
+    const DWORD empty[] = {D3DVSD_CONST(4, 0), D3DVSD_END()};
+    EXPECT_FALSE(gfx::ParseDeclaration(empty, 2, layout, error));
+    EXPECT_NE(error.find("declaration token 0"), std::string::npos) << error;
+    const DWORD pastEnd[] = {D3DVSD_STREAM(0), D3DVSD_CONST(95, 2), 0, 0, 0, 0, 0, 0, 0, 0,
+                             D3DVSD_END()};
+    EXPECT_FALSE(gfx::ParseDeclaration(pastEnd, 11, layout, error));
+    EXPECT_NE(error.find("c95"), std::string::npos) << error;
+    EXPECT_NE(error.find("declaration token 1"), std::string::npos) << error;
+    const DWORD last[] = {D3DVSD_CONST(95, 1), 0, 0, 0, 0x3F800000u, D3DVSD_END()};
+    ASSERT_TRUE(gfx::ParseDeclaration(last, 6, layout, error)) << error;
+    ASSERT_EQ(layout.constants.size(), 1u);
+    EXPECT_EQ(layout.constants[0].firstRegister, 95u);
+    EXPECT_EQ(layout.constants[0].values[3], 1.0f);
+}
+
 TEST(RecordingDeviceTest, RecordsCallsInTheDocumentedTextForm) {
     RecordingDevice dev;
     dev.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);

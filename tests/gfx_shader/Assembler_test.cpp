@@ -103,6 +103,26 @@ TEST(AssemblerTest, RoundTripsEveryInstructionByteForByte) {
     }
 }
 
+// Found by fuzzing: a def of a NaN with a payload, or of a denormal, came back as other bits.
+TEST(AssemblerTest, DefLiteralsKeepTheirExactBits) {
+    const uint32_t bits[] = {0x7FC00000u, 0x7FC00001u, 0xFFC00000u, 0x7F800001u, 0xFF800000u,
+                             0x80000000u, 0x00000001u, 0x0002FFFFu, 0x3DCCCCCDu, 0x7F7FFFFFu};
+    for (uint32_t b : bits) {
+        const std::vector<uint32_t> tokens = {0xFFFF0101u, 0x00000051u, 0xA00F0007u, b,
+                                              b,           b,           b,           0x0000FFFFu};
+        std::string text, error;
+        ASSERT_TRUE(Disassemble(tokens.data(), tokens.size(), text, error)) << error;
+        std::vector<uint32_t> back;
+        ASSERT_TRUE(Assemble(text, "def.psa", back, error)) << error << "\n" << text;
+        EXPECT_EQ(back, tokens) << text;
+    }
+    std::vector<uint32_t> out;
+    std::string error;
+    EXPECT_FALSE(Assemble("ps.1.1\ndef c0, bits(0x7fc0), 0, 0, 0\n", "bad.psa", out, error));
+    EXPECT_NE(error.find("bad.psa:2"), std::string::npos) << error;
+    EXPECT_FALSE(Assemble("ps.1.1\ndef c0, bits(0x-1234567), 0, 0, 0\n", "bad.psa", out, error));
+}
+
 TEST(AssemblerTest, CoversEveryOpcodeOfTheTable) {
     std::string all;
     for (const char* s : kPrograms) all += s;

@@ -1,7 +1,6 @@
 #include "gfx/shader/Assembler.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <optional>
 
@@ -452,10 +451,7 @@ bool Assemble(std::string_view source, std::string_view fileName, std::vector<ui
         if (info->opClass == OpClass::Def) {
             for (float& f : ins.literal) {
                 const Operand& op = ops[k++];
-                char* endp = nullptr;
-                errno = 0;
-                f = std::strtof(op.text.c_str(), &endp);
-                if (endp == op.text.c_str() || *endp != '\0')
+                if (!ParseFloatText(op.text, f))
                     return p.fail(op.column, "'" + op.text + "' is not a number");
             }
         }

@@ -283,14 +283,47 @@ std::string SrcText(const SrcParam& src, const ShaderVersion& version) {
 }
 
 std::string FloatText(float value) {
-    if (std::isnan(value)) return "nan";
-    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     char buf[40];
+    if (std::isnan(value)) {
+        // A NaN's sign and payload survive only as its bits.
+        const uint32_t bits = std::bit_cast<uint32_t>(value);
+        if (bits == kPlainNaN) return "nan";
+        std::snprintf(buf, sizeof buf, "bits(0x%08x)", static_cast<unsigned>(bits));
+        return buf;
+    }
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     for (int precision = 1; precision <= 9; ++precision) {
         std::snprintf(buf, sizeof buf, "%.*g", precision, static_cast<double>(value));
         if (std::strtof(buf, nullptr) == value) break;
     }
     return buf;
+}
+
+bool ParseFloatText(const std::string& text, float& value) {
+    if (text == "nan") {
+        value = std::bit_cast<float>(kPlainNaN);
+        return true;
+    }
+    if (text.rfind("bits(", 0) == 0) {
+        // Exactly eight hex digits: "bits(0x7fc00001)".
+        if (text.size() != 16 || text.compare(5, 2, "0x") != 0 || text.back() != ')') return false;
+        uint32_t bits = 0;
+        for (size_t i = 7; i < 15; ++i) {
+            const char c = text[i];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0) return false;
+            bits = bits << 4 | static_cast<uint32_t>(digit);
+        }
+        value = std::bit_cast<float>(bits);
+        return true;
+    }
+    const char* s = text.c_str();
+    char* end = nullptr;
+    value = std::strtof(s, &end);
+    return end != s && *end == '\0';
 }
 
 std::string Instruction::toString(const ShaderVersion& version) const {

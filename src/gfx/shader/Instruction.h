@@ -69,7 +69,11 @@ std::string WriteMaskText(uint8_t mask, bool pixel);   // "" for the full mask, 
 std::string SwizzleText(uint8_t swizzle, bool pixel);  // "" for identity, ".w", ".xyzz"
 std::string DstText(const DstParam& dst, const ShaderVersion& version);
 std::string SrcText(const SrcParam& src, const ShaderVersion& version);
-// Shortest text that reads back as the same float ("1", "0.5", "0.00390625").
+// Shortest text that reads back as the same float ("1", "0.5", "0.00390625", "-inf"); a NaN
+// other than the plain one is written as its bits, "bits(0x7fc00001)".
 std::string FloatText(float value);
+// Reads what FloatText writes (and any other strtof number); false if `text` is not one.
+bool ParseFloatText(const std::string& text, float& value);
+constexpr uint32_t kPlainNaN = 0x7FC00000u;
 
 }  // namespace gfx::shader
