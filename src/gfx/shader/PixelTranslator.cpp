@@ -1,10 +1,9 @@
 // ps.1.0 .. ps.1.4 programs to GLSL (names of GlslInterface.h), with the fixed-point
 // behaviour of that hardware: every register write is clamped to the register range
 // ([-1, 1] for ps.1.0-1.3, [-8, 8] for ps.1.4), constants to [-1, 1].
-#include <cstring>
-
 #include "gfx/shader/Analysis.h"
 #include "gfx/shader/GlslText.h"
+#include "gfx/shader/TranslatorParts.h"
 #include "gfx/shader/Translators.h"
 
 namespace gfx::shader {
@@ -16,16 +15,11 @@ class PixelWriter {
         : p_(program),
           kinds_(kinds),
           a_(Analyze(program)),
+          consts_(program, 8),
           ps14_(program.version.number() >= 0x0104),
           range_(ps14_ ? "8.0" : "1.0") {}
 
     bool run(GlslStage& out, std::string& error) {
-        for (const Instruction& ins : p_.instructions) {
-            if (!ins.isComment() && ins.opcode == Opcode::Def && ins.dst.index < 8) {
-                std::memcpy(defs_[ins.dst.index], ins.literal.data(), sizeof defs_[0]);
-                defined_[ins.dst.index] = true;
-            }
-        }
         std::string body;
         const RegisterLimits lim = LimitsOf(p_.version);
         for (unsigned i = 0; i < lim.temps; ++i)
@@ -44,7 +38,7 @@ class PixelWriter {
         for (unsigned i = 0; i < 8; ++i) {
             if (!a_.constRead(i)) continue;
             const std::string value =
-                defined_[i] ? GlslVec4(defs_[i]) : "dx_pc[" + std::to_string(i) + "]";
+                consts_.defined(i) ? consts_.literal(i) : "dx_pc[" + std::to_string(i) + "]";
             body += "vec4 xl_c" + std::to_string(i) + " = clamp(" + value + ", -1.0, 1.0);\n";
         }
 
@@ -179,30 +173,11 @@ class PixelWriter {
         const std::string a = ins.srcCount > 0 ? src(ins.src[0]) : "";
         const std::string b = ins.srcCount > 1 ? src(ins.src[1]) : "";
         const std::string c = ins.srcCount > 2 ? src(ins.src[2]) : "";
+        v = CommonArithmetic(ins.opcode, a, b, c);
+        if (!v.empty()) return true;
         switch (ins.opcode) {
-            case Opcode::Mov:
-                v = a;
-                break;
-            case Opcode::Add:
-                v = "(" + a + " + " + b + ")";
-                break;
-            case Opcode::Sub:
-                v = "(" + a + " - " + b + ")";
-                break;
-            case Opcode::Mul:
-                v = "(" + a + " * " + b + ")";
-                break;
-            case Opcode::Mad:
-                v = "(" + a + " * " + b + " + " + c + ")";
-                break;
             case Opcode::Lrp:
                 v = "(" + a + " * " + b + " + (1.0 - " + a + ") * " + c + ")";
-                break;
-            case Opcode::Dp3:
-                v = "vec4(dot((" + a + ").xyz, (" + b + ").xyz))";
-                break;
-            case Opcode::Dp4:
-                v = "vec4(dot(" + a + ", " + b + "))";
                 break;
             // ps.1.1-1.3 name r0.a as the condition; the per-component form covers both.
             case Opcode::Cnd:
@@ -228,8 +203,7 @@ class PixelWriter {
                 v = "vec4(0.0)";
                 break;
             default:
-                error = "token " + std::to_string(ins.offset) + ": '" + ins.info->name +
-                        "' has no pixel translation";
+                error = NoTranslation(ins, "pixel");
                 return false;
         }
         return true;
@@ -343,8 +317,7 @@ class PixelWriter {
                 body += t + " = vec4(clamp(" + dotRow(m) + ", -1.0, 1.0));\n";
                 return true;
             default:
-                error = "token " + std::to_string(ins.offset) + ": '" + ins.info->name +
-                        "' has no pixel translation";
+                error = NoTranslation(ins, "pixel");
                 return false;
         }
     }
@@ -361,10 +334,9 @@ class PixelWriter {
     const Program& p_;
     SamplerKinds kinds_;
     Analysis a_;
+    DefinedConstants consts_;
     bool ps14_;
     std::string range_;
-    float defs_[8][4] = {};
-    bool defined_[8] = {};
     uint8_t produced_[kGroupSlots] = {};
     uint32_t pads_ = 0;
 };

@@ -1,8 +1,7 @@
 // vs.1.0 / vs.1.1 programs to GLSL (names of GlslInterface.h).
-#include <cstring>
-
 #include "gfx/shader/Analysis.h"
 #include "gfx/shader/GlslText.h"
+#include "gfx/shader/TranslatorParts.h"
 #include "gfx/shader/Translators.h"
 
 namespace gfx::shader {
@@ -10,28 +9,22 @@ namespace {
 
 class VertexWriter {
   public:
-    VertexWriter(const Program& program) : p_(program), a_(Analyze(program)) {}
+    VertexWriter(const Program& program)
+        : p_(program), a_(Analyze(program)), consts_(program, 96) {}
 
     bool run(GlslStage& out, std::string& error) {
-        for (const Instruction& ins : p_.instructions) {
-            if (!ins.isComment() && ins.opcode == Opcode::Def && ins.dst.index < 96) {
-                std::memcpy(defs_[ins.dst.index], ins.literal.data(), sizeof defs_[0]);
-                defined_[ins.dst.index] = true;
-                anyDef_ = true;
-            }
-        }
         std::string decl;
         std::string body;
         if (a_.relativeConstants) {
-            if (anyDef_) {
+            if (consts_.any()) {
                 // Relative reads must see the program's own constants too.
                 decl += "vec4 xl_c[96];\n";
                 decl +=
                     "vec4 xl_crel(int i) { return (i >= 0 && i < 96) ? xl_c[i] : vec4(0.0); }\n";
                 body += "for (int i = 0; i < 96; ++i) xl_c[i] = dx_vc[i];\n";
                 for (unsigned i = 0; i < 96; ++i)
-                    if (defined_[i])
-                        body += "xl_c[" + std::to_string(i) + "] = " + GlslVec4(defs_[i]) + ";\n";
+                    if (consts_.defined(i))
+                        body += "xl_c[" + std::to_string(i) + "] = " + consts_.literal(i) + ";\n";
             } else {
                 decl +=
                     "vec4 xl_crel(int i) { return (i >= 0 && i < 96) ? dx_vc[i] : vec4(0.0); }\n";
@@ -86,8 +79,7 @@ class VertexWriter {
                 return "dx_v" + n;
             case RegType::Const:
                 if (s.relative) return "xl_crel(xl_a0 + " + n + ")";
-                if (s.index + row < 96 && defined_[s.index + row])
-                    return GlslVec4(defs_[s.index + row]);
+                if (consts_.defined(s.index + row)) return consts_.literal(s.index + row);
                 return "dx_vc[" + n + "]";
             default:
                 return "vec4(0.0)";
@@ -150,30 +142,18 @@ class VertexWriter {
         const std::string a = ins.srcCount > 0 ? src(ins.src[0]) : "";
         const std::string b = ins.srcCount > 1 ? src(ins.src[1]) : "";
         const std::string c = ins.srcCount > 2 ? src(ins.src[2]) : "";
-        std::string v;
+        std::string v = CommonArithmetic(op, a, b, c);
         uint8_t produced = kFullMask;
+        if (v.empty() && !vertexOnly(ins, a, b, v, produced, error)) return false;
+        write(ins.dst, v, produced, body);
+        return true;
+    }
+
+    // The instructions only vertex programs have.
+    bool vertexOnly(const Instruction& ins, const std::string& a, const std::string& b,
+                    std::string& v, uint8_t& produced, std::string& error) const {
+        const Opcode op = ins.opcode;
         switch (op) {
-            case Opcode::Mov:
-                v = a;
-                break;
-            case Opcode::Add:
-                v = "(" + a + " + " + b + ")";
-                break;
-            case Opcode::Sub:
-                v = "(" + a + " - " + b + ")";
-                break;
-            case Opcode::Mul:
-                v = "(" + a + " * " + b + ")";
-                break;
-            case Opcode::Mad:
-                v = "(" + a + " * " + b + " + " + c + ")";
-                break;
-            case Opcode::Dp3:
-                v = "vec4(dot((" + a + ").xyz, (" + b + ").xyz))";
-                break;
-            case Opcode::Dp4:
-                v = "vec4(dot(" + a + ", " + b + "))";
-                break;
             case Opcode::Min:
                 v = "min(" + a + ", " + b + ")";
                 break;
@@ -237,19 +217,15 @@ class VertexWriter {
                 break;
             }
             default:
-                error = "token " + std::to_string(ins.offset) + ": '" + ins.info->name +
-                        "' has no vertex translation";
+                error = NoTranslation(ins, "vertex");
                 return false;
         }
-        write(ins.dst, v, produced, body);
         return true;
     }
 
     const Program& p_;
     Analysis a_;
-    float defs_[96][4] = {};
-    bool defined_[96] = {};
-    bool anyDef_ = false;
+    DefinedConstants consts_;
 };
 
 }  // namespace
