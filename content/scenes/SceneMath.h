@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "content/pictures/Fmath.h"
+
 namespace content::scenes {
 
 inline constexpr double kPi = 3.14159265358979323846;
@@ -59,47 +61,10 @@ inline double Cos(double x) {
     }
 }
 
-// atan on the whole line, by reduction to |x| <= tan(pi/12).
-inline double Atan(double x) {
-    bool neg = x < 0;
-    if (neg) x = -x;
-    bool inv = x > 1.0;
-    if (inv) x = 1.0 / x;
-    bool shift = x > 0.2679491924311227;
-    if (shift) x = (x * 1.7320508075688772 - 1.0) / (x + 1.7320508075688772);
-    double x2 = x * x;
-    double a =
-        x *
-        (1.0 + x2 * (-1.0 / 3 +
-                     x2 * (1.0 / 5 +
-                           x2 * (-1.0 / 7 +
-                                 x2 * (1.0 / 9 + x2 * (-1.0 / 11 + x2 * (1.0 / 13 - x2 / 15)))))));
-    if (shift) a += kPi / 6;
-    if (inv) a = kPi / 2 - a;
-    return neg ? -a : a;
-}
-inline double Atan2(double y, double x) {
-    if (x > 0) return Atan(y / x);
-    if (x < 0) return y >= 0 ? Atan(y / x) + kPi : Atan(y / x) - kPi;
-    return y > 0 ? kPi / 2 : (y < 0 ? -kPi / 2 : 0.0);
-}
-
-inline double Exp(double x) {
-    if (x < -700.0) return 0.0;
-    if (x > 700.0) x = 700.0;
-    double k = std::floor(x * 1.4426950408889634 + 0.5);
-    double r = (x - k * 0.6931471803691238) - k * 1.9082149292705877e-10;
-    double s =
-        1.0 +
-        r * (1.0 +
-             r * (0.5 + r * (1.0 / 6 +
-                             r * (1.0 / 24 +
-                                  r * (1.0 / 120 +
-                                       r * (1.0 / 720 + r * (1.0 / 5040 + r * (1.0 / 40320 +
-                                                                               r / 362880.0))))))));
-    return std::ldexp(s, static_cast<int>(k));
-}
-
+// The pictures' own atan and exp serve the scenes too.
+using content::pictures::Atan;
+using content::pictures::Atan2;
+using content::pictures::Exp;
 inline double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 inline double Mix(double a, double b, double t) { return a + (b - a) * t; }
 inline double SmoothStep(double e0, double e1, double x) {
