@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/DeviceSetup.h"
+#include "app/RuneplayPresentation.h"
 #include "assets/PackArchive.h"
 #include "effects/objects/MetalObject.h"
 #include "effects/objects/PointField.h"
@@ -29,9 +30,7 @@
 #include "gfx/GlobalDevice.h"
 #include "gfx/StateDevice.h"
 #include "gfx/gl/GlRenderDevice.h"
-#include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
-#include "scene/Track.h"
 #include "scene3ds/Load3dsScene.h"
 
 namespace {
@@ -75,16 +74,8 @@ class World {
 
         Scene& end = Load("endscene.3ds");
         if (end.objects && end.cameras) {
-            scene::LoadObjectNormals(*end.objects);
-            scene::BuildObjectBuffers(*end.objects);
-            SceneCamera& camera = *end.cameras;
-            scene::SetupVectorTrack(camera.positionTrack);
-            scene::SetupVectorTrack(camera.targetTrack);
-            scene::SetupScalarTrack(camera.rollTrack);
-            scene::SetupScalarTrack(camera.fovTrack);
-            scene::SampleCamera(camera, 0.0f);
             effects::endMeshScene = effects::EndMeshScene{};
-            effects::endMeshScene.camera = &camera;
+            effects::endMeshScene.camera = app::PrepareEndScene(end);
             effects::endMeshScene.object = end.objects;
             Lend(effects::endMeshScene);
             effects::endMeshScene.init();
@@ -122,8 +113,7 @@ class World {
   private:
     Scene& Load(const std::string& file) {
         scenes_.push_back(std::make_unique<Scene>());
-        ScenePathPrefix = "Objs\\";
-        Load3dsScene("Objs\\" + file, *scenes_.back());
+        app::LoadObjectScene("Objs\\" + file, *scenes_.back());
         return *scenes_.back();
     }
     template <typename S>

@@ -21,7 +21,7 @@
 #include "platform/Window.h"
 #include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
-#include "scene/Track.h"
+#include "scene/ScenePreparation.h"
 #include "scene3ds/Load3dsScene.h"
 #include "timeline/Timeline.h"
 
@@ -70,14 +70,8 @@ SceneCamera* PrepareEndScene(Scene& scene) {
         scene::LoadObjectNormals(*o);
         scene::BuildObjectBuffers(*o);
     }
-    SceneCamera* camera = scene.cameras;
-    if (!camera) return nullptr;
-    scene::SetupVectorTrack(camera->positionTrack);
-    scene::SetupVectorTrack(camera->targetTrack);
-    scene::SetupScalarTrack(camera->rollTrack);
-    scene::SetupScalarTrack(camera->fovTrack);
-    scene::SampleCamera(*camera, 0.0f);
-    return camera;
+    if (scene.cameras) scene::PrepareCamera(*scene.cameras);
+    return scene.cameras;
 }
 
 SceneObject* FindScreenObject(const Scene* scene) {

@@ -68,13 +68,15 @@ void PrepareMaterials(scene3ds::Scene& scene) {
 }
 
 void PrepareCameras(scene3ds::Scene& scene) {
-    for (scene3ds::SceneCamera* c = scene.cameras; c; c = c->next) {
-        SetupVectorTrack(c->positionTrack);
-        SetupVectorTrack(c->targetTrack);
-        SetupScalarTrack(c->rollTrack);
-        SetupScalarTrack(c->fovTrack);
-        SampleCamera(*c, 0.0f);
-    }
+    for (scene3ds::SceneCamera* c = scene.cameras; c; c = c->next) PrepareCamera(*c);
+}
+
+void PrepareCamera(scene3ds::SceneCamera& camera) {
+    SetupVectorTrack(camera.positionTrack);
+    SetupVectorTrack(camera.targetTrack);
+    SetupScalarTrack(camera.rollTrack);
+    SetupScalarTrack(camera.fovTrack);
+    SampleCamera(camera, 0.0f);
 }
 
 void ComputeBounds(scene3ds::SceneObject& object) {

@@ -33,6 +33,8 @@ void AlphaFromBlue(IDirect3DTexture8& texture);
 
 // Track set-up of every camera and its position, target, roll and field of view at frame 0.
 void PrepareCameras(scene3ds::Scene& scene);
+// The same for one camera.
+void PrepareCamera(scene3ds::SceneCamera& camera);
 
 // Material binding, normals, bounds, buffers, tracks, the frame-0 world matrix, isStatic,
 // restMatrix, surface and visibility of every object.

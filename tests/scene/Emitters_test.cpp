@@ -6,7 +6,6 @@
 
 #include "PreparedSceneFixture.h"
 #include "scene/Random.h"
-#include "support/ImageFiles.h"
 
 using namespace test3ds;
 using namespace scenetest;
@@ -15,8 +14,6 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 
 namespace {
-
-const std::vector<uint16_t> kFace = {0, 1, 2};
 
 struct Particle {
     float x, y, z;
@@ -138,9 +135,7 @@ class Emitters : public PreparedSceneTest {
     void PrepareEmitter(const EmitterFile& file, const std::vector<float>& vertices,
                         bool withTexture = true) {
         entries["scene3\\emitter01.bin"] = file.bytes();
-        if (withTexture)
-            entries["scene3\\" + file.texture] = testimg::MakeJpeg(
-                testimg::MakeArgb(4, 4, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; }));
+        if (withTexture) entries["scene3\\" + file.texture] = SmallJpeg(0xFFFFFFFFu);
         LoadAndPrepare(File({MeshObject("emitter01", vertices, kFace, "")},
                             {Keyframer(0, 100, {ObjectNode(0, "emitter01")})}));
         ASSERT_EQ(scene.emitterCount, 1);

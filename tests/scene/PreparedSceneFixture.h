@@ -19,12 +19,22 @@
 #include "scene3ds/Load3dsScene.h"
 #include "scene3ds/SceneLog.h"
 #include "support/Chunk3dsBuilder.h"
+#include "support/ImageFiles.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
 
 namespace scenetest {
 
 using Bytes = std::vector<uint8_t>;
+
+// One triangle: its three corners and its face.
+inline const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+inline const std::vector<uint16_t> kFace = {0, 1, 2};
+
+// A 4 x 4 JPEG of one colour, for material pictures and particle textures.
+inline Bytes SmallJpeg(uint32_t argb = 0xFF808080u) {
+    return testimg::MakeJpeg(testimg::MakeArgb(4, 4, [argb](uint32_t, uint32_t) { return argb; }));
+}
 
 inline Bytes FloatBytes(const std::vector<float>& values) {
     Bytes out(values.size() * sizeof(float));

@@ -7,7 +7,6 @@
 #include "PreparedSceneFixture.h"
 #include "scene/Emitters.h"
 #include "scene/SceneLights.h"
-#include "support/ImageFiles.h"
 
 using namespace test3ds;
 using namespace scenetest;
@@ -15,14 +14,6 @@ using testing::ElementsAre;
 using testing::ElementsAreArray;
 
 namespace {
-
-const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-const std::vector<uint16_t> kFace = {0, 1, 2};
-
-Bytes SmallJpeg() {
-    return testimg::MakeJpeg(
-        testimg::MakeArgb(4, 4, [](uint32_t, uint32_t) { return 0xFFC0C0C0u; }));
-}
 
 std::string Stream(const SceneObject* o) {
     return "SetStreamSource(0, vb#" + std::to_string(o->vertexBuffer->serial()) + ", 32)";
@@ -32,9 +23,9 @@ class SceneDrawing : public PreparedSceneTest {
   protected:
     // Glass (opacity map), Solid, emitter01, Clear (transparent, no map), Hidden, Last.
     void PrepareMixedScene() {
-        entries["scene3\\glass.jpg"] = SmallJpeg();
-        entries["scene3\\mask.jpg"] = SmallJpeg();
-        entries["scene3\\spark.jpg"] = SmallJpeg();
+        entries["scene3\\glass.jpg"] = SmallJpeg(0xFFC0C0C0u);
+        entries["scene3\\mask.jpg"] = SmallJpeg(0xFFC0C0C0u);
+        entries["scene3\\spark.jpg"] = SmallJpeg(0xFFC0C0C0u);
         entries["scene3\\emitter01.bin"] = EmitterFile{}.bytes();
         LoadAndPrepare(File(
             {MaterialNamed("Plain"),

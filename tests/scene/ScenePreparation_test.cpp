@@ -14,14 +14,6 @@ using testing::HasSubstr;
 
 namespace {
 
-const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-const std::vector<uint16_t> kFace = {0, 1, 2};
-
-Bytes SmallJpeg() {
-    return testimg::MakeJpeg(
-        testimg::MakeArgb(4, 4, [](uint32_t, uint32_t) { return 0xFF808080u; }));
-}
-
 class ScenePreparation : public PreparedSceneTest {};
 
 TEST_F(ScenePreparation, MaterialPicturesComeFromThePrefixedEntryIntoTheManagedPool) {

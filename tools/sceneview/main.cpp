@@ -3,7 +3,6 @@
 //
 //   sceneview build/play/kelvra.dat:scene3\scene123.3DS --camera 5 --frame 300 --out water.png
 //   sceneview build/play/kelvra.dat:Scene2\Scene.3ds --play
-#include <stb/stb_image_write.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "Options.h"
+#include "app/Capture.h"
 #include "app/DeviceSetup.h"
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
@@ -112,16 +112,6 @@ app::DisplaySettings Settings(const Options& o) {
     return s;
 }
 
-bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height) {
-    std::vector<uint8_t> rgb(argb.size() * 3);
-    for (size_t i = 0; i < argb.size(); ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(argb[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
-    }
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
-}
-
 int RenderStill(const Options& o) {
     auto device = app::CreateRenderDevice(Settings(o), nullptr, [](const std::string& text) {
         std::fprintf(stderr, "sceneview: %s\n", text.c_str());
@@ -138,7 +128,9 @@ int RenderStill(const Options& o) {
         std::fprintf(stderr, "sceneview: the picture cannot be read back\n");
         return kFailureStatus;
     }
-    if (!WritePng(o.out, pixels, o.width, o.height)) {
+    std::string error;
+    if (!app::WritePng(o.out, static_cast<uint32_t>(o.width), static_cast<uint32_t>(o.height),
+                       pixels, &error, 8)) {
         std::fprintf(stderr, "sceneview: cannot write %s\n", o.out.c_str());
         return kFailureStatus;
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ShaderScenesFixture.h"
+#include "scene/Track.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/Clock.h"
 #include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
-#include "scene/Track.h"
+#include "scene/ScenePreparation.h"
 #include "support/EffectPack.h"
 #include "support/ReportCapture.h"
 
@@ -118,13 +118,7 @@ class ShaderScenesTest : public ::testing::Test {
     void InitEnd(scene3ds::SceneCamera* camera) {
         scene::LoadObjectNormals(*crown);
         scene::BuildObjectBuffers(*crown);
-        if (camera) {
-            scene::SetupVectorTrack(camera->positionTrack);
-            scene::SetupVectorTrack(camera->targetTrack);
-            scene::SetupScalarTrack(camera->rollTrack);
-            scene::SetupScalarTrack(camera->fovTrack);
-            scene::SampleCamera(*camera, 0.0f);
-        }
+        if (camera) scene::PrepareCamera(*camera);
         effects::endMeshScene = effects::EndMeshScene{};
         effects::endMeshScene.camera = camera;
         effects::endMeshScene.object = crown.get();

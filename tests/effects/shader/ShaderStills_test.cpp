@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/DeviceSetup.h"
+#include "app/RuneplayPresentation.h"
 #include "assets/PackArchive.h"
 #include "effects/objects/MetalObject.h"
 #include "effects/shader/CubeGridScene.h"
@@ -22,9 +23,7 @@
 #include "effects/shader/RingScene.h"
 #include "effects/shader/RotatingMeshScene.h"
 #include "platform/Clock.h"
-#include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
-#include "scene/Track.h"
 #include "scene3ds/Load3dsScene.h"
 #include "support/EffectPack.h"
 #include "support/GlTestDevice.h"
@@ -73,8 +72,7 @@ class ShaderStillsTest : public testsupport::GlDeviceTest {
     // Loads "Objs\<file>" into a scene kept for the test's lifetime.
     Scene& Load(const std::string& file) {
         scenes_.push_back(std::make_unique<Scene>());
-        ScenePathPrefix = "Objs\\";
-        Load3dsScene("Objs\\" + file, *scenes_.back());
+        app::LoadObjectScene("Objs\\" + file, *scenes_.back());
         return *scenes_.back();
     }
 
@@ -176,16 +174,8 @@ TEST_F(ShaderStillsTest, EndMesh) {
     Scene& scene = Load("endscene.3ds");
     ASSERT_NE(scene.objects, nullptr);
     ASSERT_NE(scene.cameras, nullptr);
-    scene::LoadObjectNormals(*scene.objects);
-    scene::BuildObjectBuffers(*scene.objects);
-    SceneCamera& camera = *scene.cameras;
-    scene::SetupVectorTrack(camera.positionTrack);
-    scene::SetupVectorTrack(camera.targetTrack);
-    scene::SetupScalarTrack(camera.rollTrack);
-    scene::SetupScalarTrack(camera.fovTrack);
-    scene::SampleCamera(camera, 0.0f);
     effects::endMeshScene = effects::EndMeshScene{};
-    effects::endMeshScene.camera = &camera;
+    effects::endMeshScene.camera = app::PrepareEndScene(scene);
     effects::endMeshScene.object = scene.objects;
     Lend(effects::endMeshScene);
     effects::endMeshScene.init();
