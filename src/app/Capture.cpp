@@ -254,7 +254,7 @@ void ProgressLine::Finish() {
 }
 
 bool WritePng(const std::string& path, uint32_t width, uint32_t height,
-              const std::vector<uint32_t>& argb, std::string* error) {
+              const std::vector<uint32_t>& argb, std::string* error, int compressionLevel) {
     if (argb.size() != static_cast<size_t>(width) * height || width == 0 || height == 0) {
         *error = "no picture to write";
         return false;
@@ -265,8 +265,7 @@ bool WritePng(const std::string& path, uint32_t width, uint32_t height,
         rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
         rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
     }
-    // A quicker, slightly larger file: captures write thousands of them.
-    stbi_write_png_compression_level = 4;
+    stbi_write_png_compression_level = compressionLevel;
     if (!stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3,
                         rgb.data(), static_cast<int>(width * 3))) {
         *error = "the file cannot be written";

@@ -83,9 +83,11 @@ class ProgressLine {
     double lastShown_ = -1.0;
 };
 
-// Writes 0xAARRGGBB pixels (rows from the top) as an RGB PNG. False with a reason.
+// Writes 0xAARRGGBB pixels (rows from the top) as an RGB PNG. False with a reason. The
+// default compression is a quicker, slightly larger file: captures write thousands of them;
+// 8 gives the smallest files.
 bool WritePng(const std::string& path, uint32_t width, uint32_t height,
-              const std::vector<uint32_t>& argb, std::string* error);
+              const std::vector<uint32_t>& argb, std::string* error, int compressionLevel = 4);
 
 // Writes PCM bytes [from, to) of `samples` (16-bit, interleaved) as a WAV file, zeros where
 // the span passes the end of the samples. False with a reason.

@@ -1,11 +1,12 @@
 #include "support/ReferenceImages.h"
 
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+
+#include "app/Capture.h"
 
 namespace testsupport {
 
@@ -22,13 +23,9 @@ bool ReadPng(const std::string& path, std::vector<uint32_t>& argb, int& width, i
 }
 
 bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height) {
-    std::vector<uint8_t> rgb(argb.size() * 3);
-    for (size_t i = 0; i < argb.size(); ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(argb[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
-    }
-    return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+    std::string error;
+    return app::WritePng(path, static_cast<uint32_t>(width), static_cast<uint32_t>(height), argb,
+                         &error, 8);
 }
 
 ::testing::AssertionResult MatchesReference(const std::string& referencePath,
