@@ -36,20 +36,24 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// Frames of the last stretch of a pre-roll that are drawn rather than discarded, so that
-// targets kept from frame to frame (drawn into without a clear) hold what a run leaves there.
+// Frames of the last stretch of a pre-roll that are drawn rather than discarded.
 constexpr uint64_t kDrawnPreRollFrames = 2;
 
 // Pumps events every so many discarded frames (a quit or Escape stops the run).
 constexpr uint64_t kPumpInterval = 64;
 
+void PlayFrame(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
+               uint64_t position, bool draw) {
+    if (auto* gl = dynamic_cast<gfx::gl::GlRenderDevice*>(RenderDevice)) gl->setDiscardDraws(!draw);
+    player.SetPosition(position);
+    platform::VirtualClockSet(ClockAt(clockAtStart, position, player.Format()));
+    presentation.Frame();
+}
+
 class Renderer {
   public:
     Renderer(Presentation& presentation, SteppedSoundtrackPlayer& player)
-        : presentation_(presentation),
-          player_(player),
-          format_(player.Format()),
-          gl_(dynamic_cast<gfx::gl::GlRenderDevice*>(RenderDevice)) {}
+        : presentation_(presentation), player_(player), format_(player.Format()) {}
 
     const audio::TrackFormat& format() const { return format_; }
     uint64_t Whole(uint64_t bytes) const {
@@ -58,33 +62,17 @@ class Renderer {
     }
 
     void Frame(uint64_t position, bool draw) {
-        if (gl_) gl_->setDiscardDraws(!draw);
-        player_.SetPosition(position);
-        platform::VirtualClockSet(ClockAt(kRenderClockStart, position, format_));
-        presentation_.Frame();
+        PlayFrame(presentation_, player_, kRenderClockStart, position, draw);
     }
 
     // Quit request or Escape.
-    bool Interrupted() {
+    static bool Interrupted() {
         if (platform::PumpMessages()) return true;
         return platform::KeyState[platform::kVkEscape] != 0;
     }
 
-    // Every frame of a 60 fps run from the start of the soundtrack with a position below
-    // `target`. False when interrupted.
     bool PreRoll(uint64_t target) {
-        const FrameGrid grid{format_, kStillFramesPerSecond, 0};
-        const uint64_t frames = grid.FramesBefore(target);
-        ProgressLine progress("pre-roll", frames);
-        for (uint64_t k = 0; k < frames; ++k) {
-            Frame(grid.Position(k), k + kDrawnPreRollFrames >= frames);
-            if (k % kPumpInterval == 0) {
-                if (Interrupted()) return false;
-                progress.Update(k + 1);
-            }
-        }
-        progress.Finish();
-        return true;
+        return app::PreRoll(presentation_, player_, kRenderClockStart, target, Interrupted);
     }
 
     bool ReadFrame(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) {
@@ -110,7 +98,6 @@ class Renderer {
     Presentation& presentation_;
     SteppedSoundtrackPlayer& player_;
     audio::TrackFormat format_;
-    gfx::gl::GlRenderDevice* gl_;
     std::vector<uint32_t> pixels_;
 };
 
@@ -185,6 +172,23 @@ int RunCapture(const Options& options, Renderer& r, uint64_t length) {
 }
 
 }  // namespace
+
+bool PreRoll(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
+             uint64_t target, const std::function<bool()>& interrupted) {
+    const FrameGrid grid{player.Format(), kStillFramesPerSecond, 0};
+    const uint64_t frames = grid.FramesBefore(target);
+    ProgressLine progress("pre-roll", frames);
+    for (uint64_t k = 0; k < frames; ++k) {
+        PlayFrame(presentation, player, clockAtStart, grid.Position(k),
+                  k + kDrawnPreRollFrames >= frames);
+        if (k % kPumpInterval == 0) {
+            if (interrupted()) return false;
+            progress.Update(k + 1);
+        }
+    }
+    progress.Finish();
+    return true;
+}
 
 uint64_t FrameGrid::Position(uint64_t k) const {
     if (fps <= 0 || format.rate <= 0) return start;

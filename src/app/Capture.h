@@ -94,6 +94,14 @@ bool WritePng(const std::string& path, uint32_t width, uint32_t height,
 bool WriteWav(const std::string& path, const audio::TrackFormat& format,
               const std::vector<int16_t>& samples, uint64_t from, uint64_t to, std::string* error);
 
+// Plays every 60 fps frame of a run from the start of the soundtrack whose position lies below
+// `target`: before each, `player` is set to the frame's position and the virtual clock to
+// ClockAt(`clockAtStart`, position); draws are discarded but for the last two frames, so
+// targets kept from frame to frame hold what a run leaves there. `interrupted` is asked every
+// so many frames; false when it said yes. The clock must already be virtual.
+bool PreRoll(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
+             uint64_t target, const std::function<bool()>& interrupted);
+
 // Runs a still or a capture as `engine`'s options ask. Returns the exit status: 0 done,
 // 1 interrupted (Escape or the window closed), kFatalExitStatus after a reported fault.
 int RunRender(Engine& engine, Presentation& presentation);

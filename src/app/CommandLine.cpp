@@ -53,7 +53,8 @@ const std::vector<OptionSpec>& Table() {
              return {};
          }},
         {"--start", "POSITION",
-         "start the soundtrack at POSITION: a byte offset into the decoded PCM, or mm:ss[.fff]",
+         "start at POSITION (a byte offset into the decoded PCM, or mm:ss[.fff]), the show first "
+         "played up to there unseen",
          [](Options& o, const std::string& v) { return PositionOption(o.start, v); }},
         {"--audio", "sdl|none", "sound output (default sdl; none plays silently on the clock)",
          [](Options& o, const std::string& v) -> std::string {

@@ -1,6 +1,8 @@
 #include "app/Engine.h"
 
+#include "app/Capture.h"
 #include "assets/PackArchive.h"
+#include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "platform/Input.h"
 #include "platform/Platform.h"
@@ -33,6 +35,7 @@ int Engine::Run() {
         return platform::kFatalExitStatus;
     }
     if (!LoadAll()) return platform::kFatalExitStatus;
+    if (closedWhileCatchingUp_) return 1;
     return MainLoop();
 }
 
@@ -81,6 +84,10 @@ bool Engine::StartSoundtrack() {
             start = options_.start->value;
         }
     }
+    if (error.empty() && start > 0) {
+        CatchUp(data, soundtrackSize_, start);
+        if (closedWhileCatchingUp_) return true;
+    }
     if (error.empty()) player_ = startPlayer_(data, soundtrackSize_, start, &error);
     if (!player_) {
         platform::FatalError("The soundtrack \"" + std::string(kSoundtrackEntry) + "\" in \"" +
@@ -90,6 +97,31 @@ bool Engine::StartSoundtrack() {
     audio::SetSoundtrack(player_.get());
     if (options_.escapeAt) escapeAtBytes_ = options_.escapeAt->ToBytes(player_->Format());
     return true;
+}
+
+void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
+    SteppedSoundtrackPlayer stepped;
+    std::string error;
+    // A track that cannot be read is reported when the real player starts.
+    if (stepped.Start(data, size, 0, &error) != audio::StartResult::Started) return;
+    const bool wasVirtual = platform::IsVirtualClock();
+    const uint32_t clockAtStart = platform::timeGetTime();
+    platform::UseVirtualClock(clockAtStart);
+    audio::SetSoundtrack(&stepped);
+    presentation_.AfterSoundtrackStart();
+    PreRoll(presentation_, stepped, clockAtStart, start, [this] {
+        if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
+        // Escape is left held for the main loop, which then ends after one frame.
+        return closedWhileCatchingUp_ || platform::KeyState[platform::kVkEscape] != 0;
+    });
+    audio::SetSoundtrack(nullptr);
+    // The music starts where a whole run would be, and the clock goes on from the reading
+    // such a run has there, so every timer the pre-roll started keeps counting.
+    const uint32_t now = ClockAt(clockAtStart, start, stepped.Format());
+    if (wasVirtual)
+        platform::VirtualClockSet(now);
+    else
+        platform::UseRealClockFrom(now);
 }
 
 void Engine::PressScriptedEscape() {

@@ -2,7 +2,10 @@
 //
 //   Run():  window (unless headless) -> Presentation::CreateDevice -> LoadAll -> MainLoop
 //   LoadAll(): open the pack -> Presentation::LoadAssets -> start the soundtrack from
-//              "morvek.mp3" -> Presentation::AfterSoundtrackStart -> start the frame clock
+//              "morvek.mp3" -> Presentation::AfterSoundtrackStart -> start the frame clock.
+//              With --start past 0 the show is first played up to there with draws
+//              discarded (as a still is), so it starts part-way exactly as a whole run shows
+//              it; the clock then runs on from the reading a whole run would have there.
 //   MainLoop(): Presentation::Frame, PumpMessages (window closed: status 1 at once, nothing
 //               else is touched), then Escape ends the loop: cursor shown, sound stopped,
 //               status 0. The loop never sleeps.
@@ -55,6 +58,7 @@ class Engine {
 
   private:
     bool StartSoundtrack();
+    void CatchUp(const uint8_t* data, size_t size, uint64_t start);
     void PressScriptedEscape();
 
     struct BlockDeleter {
@@ -72,6 +76,7 @@ class Engine {
     uint64_t frames_ = 0;
     std::optional<uint64_t> escapeAtBytes_;
     bool scriptedEscapePressed_ = false;
+    bool closedWhileCatchingUp_ = false;
 };
 
 }  // namespace app

@@ -10,16 +10,22 @@ namespace {
 // Read from the audio thread's position queries as well as the main thread.
 std::atomic<bool> g_virtual{false};
 std::atomic<uint32_t> g_virtualNow{0};
+// Added to the steady clock's reading; wraps like the clock.
+std::atomic<uint32_t> g_realOffset{0};
+
+uint32_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    // Truncation is the wrap-around every 2^32 ms that callers expect.
+    return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
 
 }  // namespace
 
 uint32_t timeGetTime() {
     if (g_virtual.load(std::memory_order_acquire))
         return g_virtualNow.load(std::memory_order_acquire);
-    using namespace std::chrono;
-    auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    // Truncation is the wrap-around every 2^32 ms that callers expect.
-    return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+    return SteadyMilliseconds() + g_realOffset.load(std::memory_order_acquire);
 }
 
 void UseVirtualClock(uint32_t start) {
@@ -33,7 +39,15 @@ void VirtualClockAdvance(uint32_t milliseconds) {
     g_virtualNow.fetch_add(milliseconds, std::memory_order_acq_rel);  // unsigned: wraps
 }
 
-void UseRealClock() { g_virtual.store(false, std::memory_order_release); }
+void UseRealClock() {
+    g_realOffset.store(0, std::memory_order_release);
+    g_virtual.store(false, std::memory_order_release);
+}
+
+void UseRealClockFrom(uint32_t now) {
+    g_realOffset.store(now - SteadyMilliseconds(), std::memory_order_release);
+    g_virtual.store(false, std::memory_order_release);
+}
 
 bool IsVirtualClock() { return g_virtual.load(std::memory_order_acquire); }
 

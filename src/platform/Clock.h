@@ -14,8 +14,10 @@ uint32_t timeGetTime();
 void UseVirtualClock(uint32_t start);
 void VirtualClockSet(uint32_t now);
 void VirtualClockAdvance(uint32_t milliseconds);
-// Back to the real steady clock.
+// Back to the real steady clock; the second form makes it read `now` at this moment and
+// run on from there, so timers started on a virtual clock keep counting without a jump.
 void UseRealClock();
+void UseRealClockFrom(uint32_t now);
 bool IsVirtualClock();
 
 }  // namespace platform

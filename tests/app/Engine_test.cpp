@@ -212,7 +212,66 @@ TEST_F(EngineTest, StartTimeIsConvertedWithTheTracksFormat) {
     app::Engine engine(options, presentation);
     UseFakePlayer(engine);
     EXPECT_EQ(engine.Run(), 0);
-    EXPECT_EQ(log[2], "start " + std::to_string(mp3.size()) + " at 88200");
+    EXPECT_THAT(log, testing::Contains("start " + std::to_string(mp3.size()) + " at 88200"));
+}
+
+// A run started part-way first plays the show up to there as a 60 fps run would, so timers
+// and counters hold what they would hold, then the music starts there and the clock runs on.
+TEST_F(EngineTest, AStartPartWayPlaysTheShowUpToThereFirst) {
+    options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 500};
+    ScriptedPresentation presentation(log);
+    std::vector<std::pair<uint32_t, uint64_t>> seen;  // clock and position of each frame
+    std::vector<std::string> backends;
+    presentation.onFrame = [&](int) {
+        seen.emplace_back(platform::timeGetTime(), audio::Soundtrack()->Position());
+        backends.push_back(audio::Soundtrack()->BackendName());
+    };
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    platform::VirtualClockSet(7000);
+    ASSERT_TRUE(engine.LoadAll());
+    // 500 ms at 44100 Hz: frames 0..29 lie below 22050 sample frames.
+    ASSERT_EQ(seen.size(), 30u);
+    for (size_t k = 0; k < seen.size(); ++k) {
+        EXPECT_EQ(seen[k].second, k * 735 * 4) << k;
+        EXPECT_EQ(seen[k].first, 7000u + k * 735 * 1000 / 44100) << k;
+        EXPECT_EQ(backends[k], "none") << k;
+    }
+    EXPECT_THAT(log, ElementsAre("load assets, pack entries 2, soundtrack off",
+                                 "after soundtrack, soundtrack on",
+                                 "start " + std::to_string(mp3.size()) + " at 88200",
+                                 "after soundtrack, soundtrack on"));
+    EXPECT_TRUE(platform::IsVirtualClock());
+    EXPECT_EQ(platform::timeGetTime(), 7500u);
+    EXPECT_EQ(timeline::GlobalFrameClock().startTime, 7500u);
+    EXPECT_EQ(audio::Soundtrack(), engine.player());
+}
+
+TEST_F(EngineTest, EscapeOrClosingWhileCatchingUpEndsTheRun) {
+    options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 4000};
+    {
+        // Escape stops the pre-roll at once; the main loop then draws its one frame.
+        ScriptedPresentation presentation(log);
+        app::Engine engine(options, presentation);
+        UseFakePlayer(engine);
+        ASSERT_TRUE(platform::PushKey(27, true));
+        EXPECT_EQ(engine.Run(), 0);
+        EXPECT_EQ(presentation.frames, 2);
+        EXPECT_EQ(log.back(), "stop");
+    }
+    platform::ClearKeyState();
+    log.clear();
+    {
+        // Closing the window ends the program before any sound starts.
+        ScriptedPresentation presentation(log);
+        app::Engine engine(options, presentation);
+        UseFakePlayer(engine);
+        PushQuit();
+        EXPECT_EQ(engine.Run(), 1);
+        EXPECT_EQ(presentation.frames, 1);
+        EXPECT_EQ(engine.player(), nullptr);
+        for (const std::string& line : log) EXPECT_EQ(line.rfind("start", 0), std::string::npos);
+    }
 }
 
 TEST_F(EngineTest, MissingPackIsFatalBeforeAnythingLoads) {

@@ -30,4 +30,16 @@ TEST(ClockTest, RealClockCountsMilliseconds) {
     EXPECT_LT(passed, 2000u);
 }
 
+// A run started part-way hands timers from the virtual clock to the real one without a jump.
+TEST(ClockTest, RealClockCanGoOnFromAVirtualReading) {
+    platform::UseVirtualClock(0xFFFFFF00u);
+    platform::UseRealClockFrom(platform::timeGetTime());
+    EXPECT_FALSE(platform::IsVirtualClock());
+    const uint32_t first = platform::timeGetTime();
+    EXPECT_LT(first - 0xFFFFFF00u, 1000u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_GE(platform::timeGetTime() - first, 29u);  // runs on across the wrap
+    platform::UseRealClock();
+}
+
 }  // namespace
