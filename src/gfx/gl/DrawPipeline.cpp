@@ -107,11 +107,15 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
             glBindTexture(GL_TEXTURE_CUBE_MAP, wantCube);
             u.textureCube = wantCube;
         }
-        if (dirty & kDirtyStageState || !stageSamplers_[i])
+        if (dirty & kDirtyStageState || !stageSamplers_[i]) {
             stageSamplers_[i] = samplers_.get(state_.stageStates[i]);
-        if (u.sampler != stageSamplers_[i]) {
-            glBindSampler(i, stageSamplers_[i]);
-            u.sampler = stageSamplers_[i];
+            oneLevelSamplers_[i] = samplers_.get(state_.stageStates[i], true);
+        }
+        const GLuint sampler =
+            tex && tex->GetLevelCount() == 1 ? oneLevelSamplers_[i] : stageSamplers_[i];
+        if (u.sampler != sampler) {
+            glBindSampler(i, sampler);
+            u.sampler = sampler;
         }
     }
 }

@@ -149,6 +149,7 @@ class GlRenderDevice final : public StateDevice {
     // Textures and samplers.
     std::array<Unit, D3D_MAX_TEXTURE_STAGES> units_{};
     std::array<GLuint, D3D_MAX_TEXTURE_STAGES> stageSamplers_{};
+    std::array<GLuint, D3D_MAX_TEXTURE_STAGES> oneLevelSamplers_{};
     unsigned activeUnit_ = ~0u;
     SamplerCache samplers_;
 

@@ -204,7 +204,9 @@ bool Linear(DWORD filter) { return filter >= D3DTEXF_LINEAR; }
 
 }  // namespace
 
-GLuint SamplerCache::get(const std::array<DWORD, D3DTSS_COUNT>& t) {
+GLuint SamplerCache::get(const std::array<DWORD, D3DTSS_COUNT>& stage, bool oneLevel) {
+    std::array<DWORD, D3DTSS_COUNT> t = stage;
+    if (oneLevel) t[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
     const auto addr = [&](D3DTEXTURESTAGESTATETYPE s) { return static_cast<uint64_t>(t[s] & 7u); };
     const uint64_t lod = t[D3DTSS_MAXMIPLEVEL] & 0xFu;
     uint64_t key = addr(D3DTSS_ADDRESSU) | addr(D3DTSS_ADDRESSV) << 3 | addr(D3DTSS_ADDRESSW) << 6 |

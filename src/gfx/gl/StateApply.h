@@ -55,8 +55,10 @@ class SamplerCache {
   public:
     ~SamplerCache();
     void destroy();
-    // Sampler for a stage's states (addressing, filters, border colour, LOD settings).
-    GLuint get(const std::array<DWORD, D3DTSS_COUNT>& stage);
+    // Sampler for a stage's states (addressing, filters, border colour, LOD settings). For a
+    // texture of one level the mip filter changes nothing, and `oneLevel` leaves it out:
+    // software rasterisers then skip the per-pixel level of detail where min and mag agree.
+    GLuint get(const std::array<DWORD, D3DTSS_COUNT>& stage, bool oneLevel = false);
     size_t size() const { return samplers_.size(); }
 
   private:

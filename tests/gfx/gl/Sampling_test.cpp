@@ -78,6 +78,32 @@ TEST_F(Sampling, MipLevelFollowsTheMinification) {
     EXPECT_EQ(pixel(4, 4), 0xFF050505u);
 }
 
+// A texture of one level is sampled without mipmapping (the same picture, and no level of
+// detail for a software rasteriser to work out); one with levels on the same stage and
+// states gets its mip filter back.
+TEST_F(Sampling, OneLevelTexturesAreSampledWithoutMipmapping) {
+    const auto boundMinFilter = [] {
+        GLint sampler = 0, filter = 0;
+        glActiveTexture(GL_TEXTURE0);
+        glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        glGetSamplerParameteriv(static_cast<GLuint>(sampler), GL_TEXTURE_MIN_FILTER, &filter);
+        return filter;
+    };
+    dev().SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    dev().SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    dev().SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    dev().SetTexture(0, texture(64, 64, std::vector<uint32_t>(64 * 64, kGreen)));
+    drawScreenQuad(0, 0, 8, 8);
+    EXPECT_EQ(pixel(4, 4), kGreen);
+    EXPECT_EQ(boundMinFilter(), GL_LINEAR);
+    const std::vector<uint32_t> levels = {kRed, kRed, kBlue, kRed, kRed, kRed};
+    dev().SetTexture(
+        0, texture(64, 64, std::vector<uint32_t>(64 * 64, kGreen), D3DFMT_A8R8G8B8, 0, levels));
+    drawScreenQuad(0, 0, 8, 8);
+    EXPECT_EQ(pixel(4, 4), kBlue);  // level 3
+    EXPECT_EQ(boundMinFilter(), GL_LINEAR_MIPMAP_NEAREST);
+}
+
 TEST_F(Sampling, ChangedLevelsAreUploadedAgain) {
     gfx::Texture* tex = texture(4, 4, std::vector<uint32_t>(16, kRed));
     dev().SetTexture(0, tex);
