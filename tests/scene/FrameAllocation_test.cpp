@@ -3,10 +3,6 @@
 // the pack's two loaded scenes (on the state-keeping device, so only our code is measured).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/StateDevice.h"
@@ -14,46 +10,15 @@
 #include "scene/ScenePreparation.h"
 #include "scene3ds/Load3dsScene.h"
 #include "scene3ds/SceneLog.h"
+#include "support/AllocationCounter.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
-
-// AddressSanitizer brings its own operator new, and mixing it with ours would be reported as
-// mismatched allocation; the check then runs in the plain builds only.
-#if defined(__SANITIZE_ADDRESS__)
-#define RUNEPLAY_COUNT_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RUNEPLAY_COUNT_ALLOCATIONS 0
-#endif
-#endif
-#ifndef RUNEPLAY_COUNT_ALLOCATIONS
-#define RUNEPLAY_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-std::atomic<uint64_t> allocations{0};
-}
-
-#if RUNEPLAY_COUNT_ALLOCATIONS
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#endif
 
 namespace {
 
 class FrameAllocation : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(FrameAllocation, UpdateAndDrawAllocateNothing) {
-    if (!RUNEPLAY_COUNT_ALLOCATIONS)
-        GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
     testsupport::TempDir dir;
     testsupport::ReportCapture reports;
     gfx::StateDevice device{gfx::DeviceParams{}};
@@ -69,21 +34,21 @@ TEST_P(FrameAllocation, UpdateAndDrawAllocateNothing) {
     Load3dsScene(entry, scene);
     scene::SelectCamera(scene, 1);
     scene.fogEnable = 1;
-    const uint64_t beforePreparation = allocations.load();
+    const uint64_t beforePreparation = testsupport::AllocationCount();
     scene::PrepareScene(scene);
-    EXPECT_GT(allocations.load(), beforePreparation);  // the counter does count
+    EXPECT_GT(testsupport::AllocationCount(), beforePreparation);  // the counter does count
     ASSERT_NE(scene.objects, nullptr);
 
     // The first frame may let the device grow its light table.
     scene::UpdateScene(scene, 0);
     scene::DrawScene(scene);
-    const uint64_t before = allocations.load();
+    const uint64_t before = testsupport::AllocationCount();
     for (int frame = 1; frame <= 40; ++frame) {
         scene::SelectCamera(scene, 1 + frame % 9);
         scene::UpdateScene(scene, 7.5f * frame);
         scene::DrawScene(scene);
     }
-    const uint64_t during = allocations.load() - before;
+    const uint64_t during = testsupport::AllocationCount() - before;
     EXPECT_EQ(during, 0u);
 
     RenderDevice = previous;

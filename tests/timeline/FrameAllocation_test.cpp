@@ -2,30 +2,8 @@
 // while frames run on a device that keeps every state and draws nothing.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "support/AllocationCounter.h"
 #include "support/ShowFixture.h"
-
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<uint64_t> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -62,11 +40,9 @@ TEST_F(FrameAllocationTest, NoSegmentAllocatesInItsFrames) {
     for (uint64_t start : {100000u, 1792001u, 9907201u, 12620801u, 18030000u, 19000000u, 22700000u,
                            23080705u, 26200000u, 32946689u, 35000000u, 39400000u, 42756097u}) {
         FrameAt(start);  // first frames of a segment may start timers; nothing to allocate
-        g_allocations = 0;
-        g_counting = true;
+        const uint64_t before = testsupport::AllocationCount();
         for (int i = 1; i <= 30; ++i) FrameAt(start + 2940u * static_cast<uint64_t>(i));
-        g_counting = false;
-        EXPECT_EQ(g_allocations.load(), 0u) << "frames from " << start;
+        EXPECT_EQ(testsupport::AllocationCount() - before, 0u) << "frames from " << start;
     }
 }
 

@@ -3,10 +3,6 @@
 // the pack's scenes (on the state-keeping device, so only our code is measured).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "assets/PackArchive.h"
 #include "effects/scenes/ScreenScene.h"
 #include "effects/scenes/WaterScene.h"
@@ -15,45 +11,15 @@
 #include "platform/Clock.h"
 #include "scene/ScenePreparation.h"
 #include "scene3ds/SceneLog.h"
+#include "support/AllocationCounter.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
-
-// AddressSanitizer brings its own operator new; the check runs in the plain builds only.
-#if defined(__SANITIZE_ADDRESS__)
-#define RUNEPLAY_COUNT_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RUNEPLAY_COUNT_ALLOCATIONS 0
-#endif
-#endif
-#ifndef RUNEPLAY_COUNT_ALLOCATIONS
-#define RUNEPLAY_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-std::atomic<uint64_t> allocations{0};
-}
-
-#if RUNEPLAY_COUNT_ALLOCATIONS
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#endif
 
 namespace {
 
 class SegmentFrameAllocation : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!RUNEPLAY_COUNT_ALLOCATIONS)
-            GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
         previous_ = RenderDevice;
         RenderDevice = &device_;
         previousLog_ = scene3ds::SceneLogPath;
@@ -64,7 +30,6 @@ class SegmentFrameAllocation : public ::testing::Test {
         platform::UseVirtualClock(1000);
     }
     void TearDown() override {
-        if (!RUNEPLAY_COUNT_ALLOCATIONS) return;
         platform::UseRealClock();
         RenderDevice = previous_;
         scene3ds::SceneLogPath = previousLog_;
@@ -82,15 +47,15 @@ class SegmentFrameAllocation : public ::testing::Test {
 
 TEST_F(SegmentFrameAllocation, WaterFramesAllocateNothing) {
     effects::WaterScene water;
-    const uint64_t beforeLoad = allocations.load();
+    const uint64_t beforeLoad = testsupport::AllocationCount();
     water.Load();
-    EXPECT_GT(allocations.load(), beforeLoad);  // the counter does count
+    EXPECT_GT(testsupport::AllocationCount(), beforeLoad);  // the counter does count
     ASSERT_NE(water.waterPlane, nullptr);
     water.DrawFrame(0.0f, 4);  // the device may grow its light table once
-    const uint64_t before = allocations.load();
+    const uint64_t before = testsupport::AllocationCount();
     for (int frame = 1; frame <= 30; ++frame)
         water.DrawFrame(11.5f * static_cast<float>(frame), 1 + frame % 8);
-    EXPECT_EQ(allocations.load() - before, 0u);
+    EXPECT_EQ(testsupport::AllocationCount() - before, 0u);
 }
 
 TEST_F(SegmentFrameAllocation, ScreenFramesAllocateNothing) {
@@ -99,13 +64,13 @@ TEST_F(SegmentFrameAllocation, ScreenFramesAllocateNothing) {
     screen.FindScreenObject();
     screen.LoadPictures();
     screen.DrawFrame(18100000);
-    const uint64_t before = allocations.load();
+    const uint64_t before = testsupport::AllocationCount();
     const uint32_t positions[6] = {18100000, 19000000, 19500000, 20100000, 20800000, 21500000};
     for (int frame = 1; frame <= 36; ++frame) {
         platform::VirtualClockAdvance(100);
         screen.DrawFrame(positions[frame % 6]);
     }
-    EXPECT_EQ(allocations.load() - before, 0u);
+    EXPECT_EQ(testsupport::AllocationCount() - before, 0u);
 }
 
 }  // namespace
