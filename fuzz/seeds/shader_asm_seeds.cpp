@@ -1,11 +1,11 @@
-// Writes a starting corpus for fuzz_shader_asm: the programs of ShaderSeedPrograms.h as
-// assembly text, with the comment styles and spellings the assembler accepts.
-// Usage: make_shader_asm_seeds DIRECTORY
+// Writes a starting corpus for fuzz_shader_asm: the programs of
+// tests/support/EveryInstructionPrograms.h as assembly text, with the comment styles and spellings
+// the assembler accepts. Usage: make_shader_asm_seeds DIRECTORY
 #include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "ShaderSeedPrograms.h"
+#include "support/EveryInstructionPrograms.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         out << text;
         ok &= static_cast<bool>(out);
     };
-    for (const auto& [name, source] : shaderseeds::Programs())
+    for (const auto& [name, source] : testsupport::EveryInstructionPrograms())
         write(name + (source[0] == 'p' ? ".psa" : ".vsa"), source);
     write("spellings.vsa",
           "// other spellings\nVS_1_1 ; version\n  m4x4 oPos , v0 , c[ 2 + a0.x ]\r\n"

@@ -1,7 +1,7 @@
-// Writes a starting corpus for fuzz_shader: the programs of ShaderSeedPrograms.h and any
-// assembly files named on the command line, assembled into token streams, each also with a
-// comment block and filled length fields.
-// Usage: make_shader_seeds DIRECTORY [SOURCE.vsa|SOURCE.psa ...]
+// Writes a starting corpus for fuzz_shader: the programs of
+// tests/support/EveryInstructionPrograms.h and any assembly files named on the command line,
+// assembled into token streams, each also with a comment block and filled length fields. Usage:
+// make_shader_seeds DIRECTORY [SOURCE.vsa|SOURCE.psa ...]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "ShaderSeedPrograms.h"
 #include "gfx/shader/Assembler.h"
 #include "gfx/shader/Decoder.h"
+#include "support/EveryInstructionPrograms.h"
 
 namespace {
 
@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     bool ok = true;
-    for (const auto& [name, source] : shaderseeds::Programs()) ok &= AssembleTo(dir, name, source);
+    for (const auto& [name, source] : testsupport::EveryInstructionPrograms())
+        ok &= AssembleTo(dir, name, source);
     for (int i = 2; i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
         const std::string source{std::istreambuf_iterator<char>(in),

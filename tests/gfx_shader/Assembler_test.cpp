@@ -4,96 +4,20 @@
 
 #include "gfx/shader/Assembler.h"
 #include "gfx/shader/OpcodeTable.h"
+#include "support/EveryInstructionPrograms.h"
 
 namespace gfx::shader {
 namespace {
 
-const char* kPrograms[] = {
-    // vs.1.1: every instruction, relative addressing, outputs, masks, swizzles
-    "vs.1.1\n"
-    "def c95, 1.5, -0.25, 1e-07, 3.40282347e+38\n"
-    "mov a0.x, v1.x\n"
-    "m4x4 oPos, v0, c[a0.x + 4]\n"
-    "m4x3 r0.xyz, v0, c[a0.x]\n"
-    "m3x4 r1, v1, c10\n"
-    "m3x3 r2.xyz, v1, c20\n"
-    "m3x2 r3.xy, v2, c30\n"
-    "add r4, -r0.wzyx, c1.y\n"
-    "sub r5.xw, r1, v3\n"
-    "mad r6, r4, r5, -c[a0.x + 95]\n"
-    "mul r7, r6.x, v7.yyzz\n"
-    "rcp r8.x, r7.w\n"
-    "rsq r8.y, r7.z\n"
-    "dp3 r9, r0, r1\n"
-    "dp4 r10, r0, r1\n"
-    "min r11, r9, r10\n"
-    "max r11, r11, c0\n"
-    "slt r0, r11, c2\n"
-    "sge r1, r11, c3\n"
-    "exp r2, r0.w\n"
-    "log r3, r1.x\n"
-    "expp r4, r2.y\n"
-    "logp r5, r3.z\n"
-    "lit r6, r5\n"
-    "dst r7, r6, r5\n"
-    "frc r8.xy, r7\n"
-    "nop\n"
-    "mov oD0, r8\n"
-    "mov oD1, r7\n"
-    "mov oT0, v15\n"
-    "mov oT7.xy, r6\n"
-    "mov oFog, r5.x\n"
-    "mov oPts, r4.y\n",
-    "vs.1.0\nm4x4 oPos, v0, c0\nmov oD0, c4\n",
-    // ps.1.1: texture instructions and modifiers
-    "ps.1.1\n"
-    "def c7, 0, 0.5, 1, -1\n"
-    "tex t0\n"
-    "texbem t1, t0\n"
-    "texm3x2pad t2, t0_bx2\n"
-    "texm3x2tex t3, t0_bx2\n"
-    "mul_x2 r0.rgb, t1, v0\n"
-    "+add_d2_sat r0.a, 1-t3.a, -c1_bias.b\n"
-    "lrp r1, c7.a, r0, t2\n"
-    "cnd r0, r0.a, r1, -v1_bx2\n"
-    "dp3_x4 r1.rgb, r0_bx2, t0_bias\n"
-    "mad_sat r0, r1, r0, c2\n",
-    "ps.1.0\ntexcoord t0\ntexkill t1\ntexbeml t2, t0\ntexreg2ar t3, t2\nmov r0, t3\n",
-    "ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3spec t3, t0, c0\nmov r0, t3\n",
-    "ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3vspec t3, t0\nmov r0, t3\n",
-    "ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3tex t3, t0\nmov r0, t3\n",
-    "ps.1.2\ntex t0\ntexreg2gb t1, t0\ntexreg2rgb t2, t0\ntexdp3tex t3, t0\n"
-    "cmp r0, t1, t2, t3\ndp4 r1, r0, c0\nmov r0.a, r1.b\n",
-    "ps.1.2\ntex t0\ntexdp3 t1, t0\ntexm3x3pad t2, t0\n",  // unfinished sequence: refused
-    "ps.1.3\ntex t0\ntexm3x2pad t1, t0\ntexm3x2depth t2, t0\nmov r0, t0\n",
-    "ps.1.3\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3 t3, t0\nmov r0, t3\n",
-    // ps.1.4: both phases, projective reads, new modifiers
-    "ps.1.4\n"
-    "def c0, 0.25, 0.5, 0.75, 1\n"
-    "texld r0, t0\n"
-    "texcrd r1.rgb, t1_dw.xyw\n"
-    "texld r2, t2_dz\n"
-    "bem r3.rg, r0, r1\n"
-    "mul_x8 r4, r0_x2, -c0\n"
-    "+mov_d8 r4.a, -r1_x2.g\n"
-    "phase\n"
-    "texld r3, r3\n"
-    "texld r5, t5.xyz\n"
-    "texkill r1\n"
-    "cmp_d4 r0, r3, r5, v1\n"
-    "cnd_x4 r1, r0.abgr, c0, r5\n"
-    "texdepth r5\n",
-};
+// An unfinished texm3x3 sequence, which the assembler must refuse for the sequence rule.
+const char* kUnfinishedSequence = "ps.1.2\ntex t0\ntexdp3 t1, t0\ntexm3x3pad t2, t0\n";
 
 TEST(AssemblerTest, RoundTripsEveryInstructionByteForByte) {
-    for (const char* source : kPrograms) {
+    for (const auto& [name, source] : testsupport::EveryInstructionPrograms()) {
+        SCOPED_TRACE(name);
         std::vector<uint32_t> first, second;
         std::string error, text;
-        if (!Assemble(source, "a.psa", first, error)) {
-            // The one deliberately broken corpus entry must fail for the sequence rule.
-            EXPECT_NE(error.find("texm3x"), std::string::npos) << error;
-            continue;
-        }
+        ASSERT_TRUE(Assemble(source, "a.psa", first, error)) << error;
         ASSERT_TRUE(Disassemble(first.data(), first.size(), text, error)) << error;
         ASSERT_TRUE(Assemble(text, "b.psa", second, error)) << error << "\n" << text;
         EXPECT_EQ(first, second) << text;
@@ -101,6 +25,10 @@ TEST(AssemblerTest, RoundTripsEveryInstructionByteForByte) {
         ASSERT_TRUE(Disassemble(second.data(), second.size(), again, error));
         EXPECT_EQ(text, again);
     }
+    std::vector<uint32_t> out;
+    std::string error;
+    EXPECT_FALSE(Assemble(kUnfinishedSequence, "a.psa", out, error));
+    EXPECT_NE(error.find("texm3x"), std::string::npos) << error;
 }
 
 // Found by fuzzing: a def of a NaN with a payload, or of a denormal, came back as other bits.
@@ -125,7 +53,7 @@ TEST(AssemblerTest, DefLiteralsKeepTheirExactBits) {
 
 TEST(AssemblerTest, CoversEveryOpcodeOfTheTable) {
     std::string all;
-    for (const char* s : kPrograms) all += s;
+    for (const auto& program : testsupport::EveryInstructionPrograms()) all += program.second;
     for (const OpcodeInfo& info : OpcodeTable()) {
         const std::string name = info.name;
         bool found = false;

@@ -1,14 +1,14 @@
-// Shader assembly that covers every instruction of every version, for the starting corpora
-// of the token-stream and assembler fuzz targets.
+// Shader assembly that together covers every instruction of every version, each program
+// valid: the assembler's round-trip tests and the starting corpora of the shader fuzz targets.
 #pragma once
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace shaderseeds {
+namespace testsupport {
 
-inline const std::vector<std::pair<std::string, std::string>>& Programs() {
+inline const std::vector<std::pair<std::string, std::string>>& EveryInstructionPrograms() {
     static const std::vector<std::pair<std::string, std::string>> programs = {
         {"vs11_all",
          "vs.1.1\n"
@@ -97,4 +97,4 @@ inline const std::vector<std::pair<std::string, std::string>>& Programs() {
     return programs;
 }
 
-}  // namespace shaderseeds
+}  // namespace testsupport
