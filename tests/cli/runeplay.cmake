@@ -30,13 +30,19 @@ runeplay_cli_test(cli.runeplay_escape_at_soundtrack_time -DWORKDIR=${cli_work} $
   "-DCOMMAND=$<TARGET_FILE:runeplay>|--headless|--audio=none|--pack=${full_pack}|--start|0:00.700|--escape-at|0:00.800"
   -DEXPECT_STATUS=0)
 
+# A start late in the show plays everything before it unseen first (60 frames a second).
+runeplay_cli_test(cli.runeplay_start_late_catches_up -DWORKDIR=${cli_work} ${full_pack_check}
+  "-DCOMMAND=$<TARGET_FILE:runeplay>|--headless|--audio|none|--pack|${full_pack}|--start|3:10|--escape-at|3:10.500"
+  -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=pre-roll: 11400/11400 frames" "-DREJECT_OUTPUT=Error")
+
 # SDL output on its dummy driver (set in the environment above) or, without any, the fallback.
 runeplay_cli_test(cli.runeplay_headless_sdl_audio -DWORKDIR=${cli_work} ${full_pack_check}
   "-DCOMMAND=$<TARGET_FILE:runeplay>|--headless|--audio|sdl|--pack|${full_pack}|--escape-at|11025"
   -DEXPECT_STATUS=0)
 
 set_tests_properties(cli.runeplay_headless_quits_after_frames cli.runeplay_escape_at_soundtrack_time
-  cli.runeplay_headless_sdl_audio PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:")
+  cli.runeplay_start_late_catches_up cli.runeplay_headless_sdl_audio
+  PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:")
 
 # Without the pictures the load routine reads, the pack reports the first one missing.
 runeplay_cli_test(cli.runeplay_pack_without_pictures -DWORKDIR=${cli_work}
