@@ -19,6 +19,7 @@
 #include "scene3ds/Load3dsScene.h"
 #include "scene3ds/SceneLog.h"
 #include "support/Chunk3dsBuilder.h"
+#include "support/EmitterFile.h"
 #include "support/ImageFiles.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
@@ -48,37 +49,7 @@ inline test3ds::Chunk ObjectNode(uint16_t number, const std::string& name, uint1
     return test3ds::Node(0xB002, number, name, parent, tracks);
 }
 
-// Emitter parameter file: the fixed 32 bytes, then the texture name and its NUL.
-struct EmitterFile {
-    uint32_t count = 4;
-    float spread = 0.5f, life = 10, speed = 2, pointSize = 8;
-    uint8_t red = 0x10, green = 0x20, blue = 0x30, alpha = 0x40;
-    float start = 100, end = 200;
-    std::string texture = "spark.jpg";
-
-    Bytes bytes() const {
-        Bytes out;
-        auto u32 = [&](uint32_t v) {
-            for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-        };
-        auto f32 = [&](float f) {
-            uint32_t v;
-            std::memcpy(&v, &f, 4);
-            u32(v);
-        };
-        u32(count);
-        f32(spread);
-        f32(life);
-        f32(speed);
-        f32(pointSize);
-        out.insert(out.end(), {red, green, blue, alpha});
-        f32(start);
-        f32(end);
-        out.insert(out.end(), texture.begin(), texture.end());
-        out.push_back(0);
-        return out;
-    }
-};
+using testsupport::EmitterFile;
 
 class PreparedSceneTest : public ::testing::Test {
   protected:

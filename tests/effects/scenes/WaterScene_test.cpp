@@ -23,6 +23,7 @@
 #include "scene/ScenePreparation.h"
 #include "scene3ds/SceneLog.h"
 #include "support/Chunk3dsBuilder.h"
+#include "support/EmitterFile.h"
 #include "support/ImageFiles.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
@@ -291,26 +292,14 @@ Bytes WaterSceneFile(const SceneParts& parts) {
 
 // Emitter parameters: four particles, then the texture name "spark.jpg".
 Bytes EmitterFile() {
-    Bytes out;
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto f32 = [&](float f) {
-        uint32_t v;
-        std::memcpy(&v, &f, 4);
-        u32(v);
-    };
-    u32(4);
-    f32(0.5f);   // spread
-    f32(10.0f);  // life range
-    f32(2.0f);   // speed
-    f32(8.0f);   // point size
-    out.insert(out.end(), {0xFF, 0xC0, 0x80, 0xFF});
-    f32(0.0f);  // start frame
-    f32(1000.0f);
-    for (char c : std::string("spark.jpg")) out.push_back(static_cast<uint8_t>(c));
-    out.push_back(0);
-    return out;
+    testsupport::EmitterFile file;
+    file.red = 0xFF;
+    file.green = 0xC0;
+    file.blue = 0x80;
+    file.alpha = 0xFF;
+    file.start = 0.0f;
+    file.end = 1000.0f;
+    return file.bytes();
 }
 
 Bytes Jpeg(uint32_t size, uint32_t (*colour)(uint32_t, uint32_t)) {
