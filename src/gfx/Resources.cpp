@@ -247,8 +247,9 @@ Buffer::Buffer(UINT length, DWORD usage, D3DPOOL pool) : Resource(usage, pool), 
 HRESULT Buffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
     if (!data || locked_) return D3DERR_INVALIDCALL;
     const UINT total = static_cast<UINT>(data_.size());
-    if (offset == 0 && size == 0) size = total;
-    if (offset > total || size > total - offset) return D3DERR_INVALIDCALL;
+    if (offset > total) return D3DERR_INVALIDCALL;
+    if (size == 0) size = total - offset;  // 0 locks to the end, as the runtime does
+    if (size > total - offset) return D3DERR_INVALIDCALL;
     *data = data_.data() + offset;
     locked_ = true;
     lockedReadOnly_ = (flags & D3DLOCK_READONLY) != 0;

@@ -316,7 +316,7 @@ HRESULT StateDevice::LightEnable(DWORD index, BOOL enable) {
         slot.light.Type = D3DLIGHT_DIRECTIONAL;
         slot.light.Diffuse = {1, 1, 1, 0};
         slot.light.Direction = {0, 0, 1};
-        slot.set = enable != FALSE;
+        slot.set = true;  // also when disabling: the light exists from now on
     }
     if (slot.enabled != (enable != FALSE)) {
         slot.enabled = enable != FALSE;
@@ -493,7 +493,10 @@ HRESULT StateDevice::GetPixelShader(DWORD* handle) {
 HRESULT StateDevice::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) {
     if (!data || reg >= kMaxVertexShaderConstants || count > kMaxVertexShaderConstants - reg)
         return D3DERR_INVALIDCALL;
-    std::memcpy(state_.vsConstants[reg].data(), data, 16 * static_cast<size_t>(count));
+    // Scenes set the same constants every frame; unchanged values are not uploaded again.
+    const size_t bytes = 16 * static_cast<size_t>(count);
+    if (std::memcmp(state_.vsConstants[reg].data(), data, bytes) == 0) return D3D_OK;
+    std::memcpy(state_.vsConstants[reg].data(), data, bytes);
     markDirty(kDirtyVsConstants);
     return D3D_OK;
 }
@@ -508,7 +511,10 @@ HRESULT StateDevice::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
 HRESULT StateDevice::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count) {
     if (!data || reg >= kMaxPixelShaderConstants || count > kMaxPixelShaderConstants - reg)
         return D3DERR_INVALIDCALL;
-    std::memcpy(state_.psConstants[reg].data(), data, 16 * static_cast<size_t>(count));
+    // Scenes set the same constants every frame; unchanged values are not uploaded again.
+    const size_t bytes = 16 * static_cast<size_t>(count);
+    if (std::memcmp(state_.psConstants[reg].data(), data, bytes) == 0) return D3D_OK;
+    std::memcpy(state_.psConstants[reg].data(), data, bytes);
     markDirty(kDirtyPsConstants);
     return D3D_OK;
 }

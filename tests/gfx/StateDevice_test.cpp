@@ -59,6 +59,13 @@ TEST(BufferTest, RangedLocksTrackTheDirtyRange) {
     EXPECT_EQ(vb.dirtyEnd(), 100u);
     // Discarding keeps the contents: managed buffers behave so, and the engine relies on it.
     EXPECT_EQ(vb.data()[10], 7);
+    // A size of 0 locks from the offset to the end, so what is written there is uploaded.
+    ASSERT_EQ(vb.Lock(90, 0, &p, 0), D3D_OK);
+    p[9] = 5;
+    vb.Unlock();
+    EXPECT_EQ(vb.data()[99], 5);
+    EXPECT_EQ(vb.dirtyEnd(), 100u);
+    EXPECT_EQ(vb.Lock(101, 0, &p, 0), D3DERR_INVALIDCALL);
 }
 
 TEST(StateDeviceTest, StatesPersistAndOnlyChangesMarkDirty) {
@@ -88,6 +95,15 @@ TEST(StateDeviceTest, LightsAndClipPlanes) {
     ASSERT_EQ(dev.GetLight(2, &back), D3D_OK);
     EXPECT_EQ(back.Position.y, 2.0f);
     EXPECT_EQ(dev.GetLight(1, &back), D3DERR_INVALIDCALL);
+    // Switching a light never set on or off gives it the default white directional light.
+    ASSERT_EQ(dev.LightEnable(5, FALSE), D3D_OK);
+    ASSERT_EQ(dev.GetLight(5, &back), D3D_OK);
+    EXPECT_EQ(back.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_EQ(back.Diffuse.r, 1.0f);
+    EXPECT_EQ(back.Direction.z, 1.0f);
+    BOOL on = TRUE;
+    ASSERT_EQ(dev.GetLightEnable(5, &on), D3D_OK);
+    EXPECT_FALSE(on);
     float plane[4] = {0, -1, 0, -1450};
     dev.SetClipPlane(0, plane);
     float out[4];
@@ -129,6 +145,14 @@ TEST(StateDeviceTest, ConstantsAreBoundsChecked) {
     float back[4];
     dev.GetVertexShaderConstant(95, back, 1);
     EXPECT_EQ(back[3], 4.0f);
+    // The same values again are not uploaded again.
+    dev.clearDirty();
+    dev.SetVertexShaderConstant(95, c, 1);
+    dev.SetPixelShaderConstant(0, c, 0);
+    EXPECT_EQ(dev.dirty(), 0u);
+    c[0] = -1;
+    dev.SetPixelShaderConstant(3, c, 1);
+    EXPECT_TRUE(dev.dirty() & gfx::kDirtyPsConstants);
 }
 
 TEST(VertexLayoutTest, FvfCodesOfTheEngine) {

@@ -135,6 +135,19 @@ HRESULT GlRenderDevice::GetDeviceCaps(DeviceCaps* caps) {
     return hr;
 }
 
+HRESULT GlRenderDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (const char* name = UnemulatedRenderState(state, value))
+        ReportOnce(std::string(name) + " = " + std::to_string(value) + " is not emulated");
+    return StateDevice::SetRenderState(state, value);
+}
+
+HRESULT GlRenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                             DWORD value) {
+    if (const char* name = UnemulatedStageState(type, value))
+        ReportOnce(std::string(name) + " = " + std::to_string(value) + " is not emulated");
+    return StateDevice::SetTextureStageState(stage, type, value);
+}
+
 HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj) {
     if (obj.function.empty()) return D3D_OK;  // a declaration for fixed-function processing
     shader::GlslStage stage;

@@ -88,6 +88,9 @@ class GlRenderDevice final : public StateDevice {
     void makeCurrent();
 
     HRESULT GetDeviceCaps(DeviceCaps* caps) override;
+    // Values asking for something not drawn here are reported once; the state is kept.
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, Texture** texture) override;
     // Render-target surfaces (the back buffer, render-target texture levels) are read from

@@ -241,4 +241,32 @@ GLuint SamplerCache::get(const std::array<DWORD, D3DTSS_COUNT>& stage, bool oneL
     return s;
 }
 
+const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    static const char* const kWrap[8] = {"D3DRS_WRAP0", "D3DRS_WRAP1", "D3DRS_WRAP2",
+                                         "D3DRS_WRAP3", "D3DRS_WRAP4", "D3DRS_WRAP5",
+                                         "D3DRS_WRAP6", "D3DRS_WRAP7"};
+    if (state >= D3DRS_WRAP0 && state <= D3DRS_WRAP7)
+        return value ? kWrap[state - D3DRS_WRAP0] : nullptr;
+    switch (state) {
+        case D3DRS_ZBIAS:
+            return value ? "D3DRS_ZBIAS" : nullptr;
+        case D3DRS_VERTEXBLEND:
+            return value ? "D3DRS_VERTEXBLEND" : nullptr;
+        case D3DRS_INDEXEDVERTEXBLENDENABLE:
+            return value ? "D3DRS_INDEXEDVERTEXBLENDENABLE" : nullptr;
+        case D3DRS_LINEPATTERN:
+            return (value & 0xFFFFu) ? "D3DRS_LINEPATTERN" : nullptr;  // repeat 0: solid
+        case D3DRS_PATCHEDGESTYLE:
+            return value ? "D3DRS_PATCHEDGESTYLE" : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (type == D3DTSS_TEXTURETRANSFORMFLAGS && value != D3DTTFF_DISABLE)
+        return "D3DTSS_TEXTURETRANSFORMFLAGS";
+    return nullptr;
+}
+
 }  // namespace gfx::gl

@@ -65,6 +65,12 @@ class SamplerCache {
     std::map<std::pair<uint64_t, DWORD>, GLuint> samplers_;
 };
 
+// The name of a state whose value asks for something this back end does not draw (texture
+// wrapping across seams, vertex blending, depth bias, line patterns, texture transforms,
+// patches), or null when the value is drawn as asked or changes nothing.
+const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value);
+const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
+
 // Exposed for tests.
 GLenum GlCompare(DWORD d3dCmp);
 GLenum GlStencilOp(DWORD d3dOp);

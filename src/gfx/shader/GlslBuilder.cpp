@@ -36,7 +36,7 @@ constexpr const char* kVertexEpilogue =
     R"(    if (dx_clipVertex.w == dx_clipUnset) dx_clipVertex = dx_oPos;
     for (int i = 0; i < 6; ++i) gl_ClipDistance[i] = dot(dx_clipVertex, dx_clipPlane[i]);
     gl_Position = vec4(dx_oPos.x, -dx_oPos.y, 2.0 * dx_oPos.z - dx_oPos.w, dx_oPos.w);
-    gl_PointSize = clamp(dx_oPts, dx_pointParams.y, dx_pointParams.z);
+    gl_PointSize = max(min(max(dx_oPts, dx_pointParams.y), dx_pointParams.z), 1.0);
     dx_vD0 = clamp(dx_oD0, 0.0, 1.0);
     dx_vD1 = clamp(dx_oD1, 0.0, 1.0);
     for (int i = 0; i < 8; ++i) dx_vT[i] = dx_oT[i];

@@ -141,6 +141,33 @@ TEST_F(Lighting, SpecularWithLocalAndDistantViewer) {
     EXPECT_EQ(drawLit(l), 0xFF000000u);
 }
 
+TEST_F(Lighting, SpecularPowerZeroIsFullOrNothingNeverUndefined) {
+    // Scene files give shininess 0 as the power: (N.H)^0 is 1 where N.H > 0 and the highlight
+    // is absent elsewhere, not whatever pow(0, 0) gives.
+    D3DMATERIAL8 m{};
+    m.Specular = {1, 1, 1, 1};
+    m.Power = 0.0f;
+    dev().SetMaterial(&m);
+    dev().SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    D3DLIGHT8 l = light(D3DLIGHT_DIRECTIONAL);
+    l.Diffuse = {0, 0, 0, 0};
+    l.Specular = {1, 1, 1, 0};
+    EXPECT_EQ(drawLit(l), 0xFFFFFFFFu);
+    // Turned to face away from the eye (normal +z at z = 0.5), lit at a grazing angle from the
+    // far side: N.L > 0 but N.H < 0 at every corner.
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    dev().SetRenderState(D3DRS_LOCALVIEWER, TRUE);
+    D3DMATRIX turned{};
+    turned.m[0][0] = -1;
+    turned.m[1][1] = 1;
+    turned.m[2][2] = -1;
+    turned.m[3][2] = 1;
+    turned.m[3][3] = 1;
+    dev().SetTransform(D3DTS_WORLD, &turned);
+    l.Direction = {-0.7f, -0.7f, -0.1f};
+    EXPECT_EQ(drawLit(l), 0xFF000000u);
+}
+
 TEST_F(Lighting, MaterialColourFromTheVertex) {
     struct V {
         float x, y, z, nx, ny, nz;

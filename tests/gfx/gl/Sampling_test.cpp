@@ -179,6 +179,34 @@ TEST_F(Sampling, CameraSpaceReflectionVector) {
     EXPECT_EQ(pixel(62, 32), 0xFFFF0000u);  // +x
 }
 
+TEST_F(Sampling, ReflectionVectorIsInCameraSpaceWhateverWorldAndView) {
+    // The world turns the quad 90 degrees about y and doubles it, the view turns it back: in
+    // camera space it is the quad of the test above, so the same faces must show. World- or
+    // object-space coordinates would pick other faces.
+    const uint32_t faces[6] = {0xFFFF0000, 0xFF800000, 0xFF00FF00,
+                               0xFF008000, 0xFF0000FF, 0xFF000080};
+    dev().SetTexture(0, cubeTexture(4, faces));
+    dev().SetRenderState(D3DRS_LOCALVIEWER, TRUE);
+    dev().SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+    D3DMATRIX world{}, view{};
+    world.m[0][2] = -2;  // 2 x rotation about y by +90 degrees (row vectors)
+    world.m[1][1] = 2;
+    world.m[2][0] = 2;
+    world.m[3][3] = 1;
+    view.m[0][2] = 1;  // rotation about y by -90 degrees
+    view.m[1][1] = 1;
+    view.m[2][0] = -1;
+    view.m[3][3] = 1;
+    dev().SetTransform(D3DTS_WORLD, &world);
+    dev().SetTransform(D3DTS_VIEW, &view);
+    dev().SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+    drawMeshQuad(-0.5f, -0.5f, 0.5f, 0.5f, 0.25f);
+    EXPECT_EQ(pixel(32, 32), 0xFF000080u);  // -z
+    EXPECT_EQ(pixel(1, 32), 0xFF800000u);   // -x
+    EXPECT_EQ(pixel(32, 1), 0xFF00FF00u);   // +y
+    EXPECT_EQ(pixel(62, 32), 0xFFFF0000u);  // +x
+}
+
 TEST_F(Sampling, ReflectionVectorAsTwoDimensionalCoordinates) {
     // The metal object samples 2D textures with the reflection's x and y.
     dev().SetTexture(0, texture(2, 2, {kRed, kGreen, kBlue, 0xFFFFFFFF}));

@@ -70,8 +70,9 @@ void AppendLight(std::string& b, unsigned i, uint8_t type, bool specular) {
     b += "        dif += f * nl * dx_lightDiffuse[" + n + "].rgb;\n";
     if (specular) {
         b += "        if (nl > 0.0) {\n";
-        b += "            vec3 H = normalize(toEye + L);\n";
-        b += "            spe += f * pow(max(dot(n, H), 0.0), dx_misc.x) * dx_lightSpecular[" + n +
+        // pow(0, p) is undefined in GLSL for p <= 0, and power 0 is a real material value.
+        b += "            float nh = dot(n, normalize(toEye + L));\n";
+        b += "            if (nh > 0.0) spe += f * pow(nh, dx_misc.x) * dx_lightSpecular[" + n +
              "].rgb;\n";
         b += "        }\n";
     }
