@@ -192,7 +192,7 @@ bool PackArchive::ReadBytes(const PackEntry& entry, uint8_t* block, std::string*
         return false;
     }
     if (fseeko(f.get(), static_cast<off_t>(entry.offset), SEEK_SET) != 0) {
-        *error = "cannot seek to entry " + Quote(entry.name) + " at offset " +
+        *error = "PosError: cannot seek to entry " + Quote(entry.name) + " at offset " +
                  std::to_string(entry.offset) + " in the pack file " + Quote(archivePath_);
         return false;
     }

@@ -7,6 +7,7 @@
 // what has been handed over. Buffers are about 11 ms, which keeps the error of the model
 // well inside a frame of video.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +28,23 @@ Uint16 BufferFramesFor(int rate) {
     int frames = 256;
     while (frames * 2 <= rate / 80 && frames < 4096) frames *= 2;
     return static_cast<Uint16>(frames);
+}
+
+// ALSA's library prints its own diagnostics (a dozen lines on a machine without a sound card)
+// while SDL probes it; our one line says what happened. SDL loads the library at run time,
+// so it is loaded here first, shared, and its report handler silenced.
+extern "C" void IgnoreAlsaReport(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_GLOBAL);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaReport);
 }
 
 class SdlPlayer final : public SoundtrackPlayer {
@@ -54,6 +72,7 @@ class SdlPlayer final : public SoundtrackPlayer {
             callbacks_ = 0;
         }
 
+        QuietAlsa();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             *error = std::string("no audio output: ") + SDL_GetError();
             return StartResult::NoOutput;

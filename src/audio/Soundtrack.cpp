@@ -28,6 +28,9 @@ std::unique_ptr<SoundtrackPlayer> StartSoundtrack(AudioBackend backend, const ui
                 error->clear();
                 break;
         }
+    } else {
+        std::printf("runeplay: --audio none: playing without sound\n");
+        std::fflush(stdout);
     }
     std::unique_ptr<SoundtrackPlayer> player = CreateSilentPlayer();
     if (player->Start(data, size, startPosition, error) != StartResult::Started) return nullptr;

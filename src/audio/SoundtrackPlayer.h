@@ -53,9 +53,9 @@ std::unique_ptr<SoundtrackPlayer> CreateSilentPlayer();
 
 enum class AudioBackend { Sdl, None };
 
-// Starts the soundtrack on `backend`. When SDL finds no output, one line saying so goes to
-// standard output and the silent player takes over. Null (with the reason in `error`) only
-// when the track itself cannot be played.
+// Starts the soundtrack on `backend`. When SDL finds no output, or none was asked for, one
+// line saying so goes to standard output and the silent player takes over. Null (with the reason in
+// `error`) only when the track itself cannot be played.
 std::unique_ptr<SoundtrackPlayer> StartSoundtrack(AudioBackend backend, const uint8_t* data,
                                                   size_t size, uint64_t startPosition,
                                                   std::string* error);

@@ -100,6 +100,14 @@ void ReadTexCoords(Scene3dsReader& r, const Chunk& c, SceneObject& object) {
     }
     const size_t vertices = static_cast<size_t>(object.vertexCount);
     const size_t pairs = cursor.remaining() / kTexCoordBytes;
+    if (vertices == 0 && pairs > 0) {
+        // The pairs are matched to vertices by position, so they need the vertex list first.
+        r.error(c.offset,
+                "texture coordinate chunk 0x4140 comes before the vertex list; its %zu pairs "
+                "are ignored",
+                pairs);
+        return;
+    }
     if (pairs < vertices) {
         r.error(cursor.offset(),
                 "texture coordinate chunk 0x4140 holds %zu pairs for %zu vertices; the rest "

@@ -65,6 +65,18 @@ TEST_F(DamagedFile, TexCoordChunkWithFewerPairsThanVertices) {
     ExpectError("texture coordinate chunk 0x4140 holds 1 pairs for 3 vertices");
 }
 
+TEST_F(DamagedFile, TexCoordChunkBeforeTheVertexListIsIgnored) {
+    Chunk mesh(0x4100);
+    mesh.add(Chunk(0x4140).u16(3).floats({0.5f, 0.25f, 1, 1, 0, 0}))
+        .add(Chunk(0x4110).u16(3).floats({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    Load(File({Chunk(0x4000).str("Box").add(mesh)}));
+    ASSERT_NE(scene.objects, nullptr);
+    EXPECT_EQ(scene.objects->texCoords, (std::vector<float>{1, 3, 4, 6, 7, 9}));  // planar
+    ExpectError(
+        "texture coordinate chunk 0x4140 comes before the vertex list; its 3 pairs are "
+        "ignored");
+}
+
 TEST_F(DamagedFile, LengthBelowTheHeaderStopsThatWalkOnly) {
     // The editor walk stops at the bad chunk; the keyframer section is still read.
     Chunk bad(0x4000);

@@ -21,8 +21,8 @@ std::vector<uint8_t> SmallScene() {
         {Keyframer(
             0, 100,
             {Node(0xB002, 0, "Box", 0xFFFF,
-                  {TrackChunk(0xB020, {{0, {1, 2, 3}}}), TrackChunk(0xB021, {{0, {0, 0, 0, 1}}}),
-                   TrackChunk(0xB022, {{0, {1, 1, 1}}})}),
+                  {Pivot(7, 8, 9), TrackChunk(0xB020, {{0, {1, 2, 3}}}),
+                   TrackChunk(0xB021, {{0, {0, 0, 0, 1}}}), TrackChunk(0xB022, {{0, {1, 1, 1}}})}),
              Node(0xB005, 1, "Lamp", 0xFFFF,
                   {TrackChunk(0xB025, {{0, {1, 1, 1}}}), TrackChunk(0xB020, {{0, {1, 2, 3}}})}),
              Node(0xB007, 2, "Spot", 0xFFFF,
@@ -90,6 +90,7 @@ TEST_F(SceneLogAccount, SmallSceneIsLoggedByteForByte) {
         "Object ID: 0 \n"
         "Obj.track name: Box \n"
         "Obj. parent ID: 65535 \n"
+        "Obj. Pivot X: 7.000000 Y: 9.000000 Z: 8.000000 \n"
         "Frame:  0.000000   X:  1.000000      Y:  3.000000      Z:  2.000000  \n "
         "\n"
         " FRAME: 0.000000 , W: 1.000000 , X: 0.000000  Y: 0.000000  Z: 0.000000 \n"

@@ -4,6 +4,7 @@
 //   sceneview build/play/kelvra.dat:scene3\scene123.3DS --camera 5 --frame 300 --out water.png
 //   sceneview build/play/kelvra.dat:Scene2\Scene.3ds --play
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -179,7 +180,8 @@ int ShowWindow(const Options& o) {
 
     const float first = static_cast<float>(scene.firstFrame);
     const float last = static_cast<float>(scene.lastFrame);
-    uint32_t camera = o.camera;
+    // Selection past the count keeps the last camera; the arrow keys step from the one shown.
+    uint32_t camera = std::min(o.camera, std::max<uint32_t>(scene.cameraCount, 1));
     bool paused = !o.play;
     float frame = o.frame;
     uint32_t previous = platform::timeGetTime();
