@@ -1,6 +1,7 @@
 // OpenGL on a window the application created with SDL_WINDOW_OPENGL.
 #include <SDL.h>
 
+#include "gfx/gl/GlLog.h"
 #include "gfx/gl/context/GlContext.h"
 
 namespace gfx::gl {
@@ -55,7 +56,10 @@ std::unique_ptr<GlContext> CreateSdlContext(SDL_Window* window, int swapInterval
         return fail(std::string("cannot use the context: ") + SDL_GetError());
     // Adaptive sync is what a third buffer bought: late frames go out at once instead of
     // waiting a whole refresh. Drivers without it get plain vertical sync.
-    if (SDL_GL_SetSwapInterval(swapInterval) != 0 && swapInterval < 0) SDL_GL_SetSwapInterval(1);
+    if (SDL_GL_SetSwapInterval(swapInterval) != 0 && swapInterval < 0) {
+        ReportOnce("adaptive vertical sync is not available; every frame waits for it");
+        SDL_GL_SetSwapInterval(1);
+    }
     return result;
 }
 
