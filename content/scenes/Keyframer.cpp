@@ -1,4 +1,4 @@
-// The keyframer section (0xB000): header, frame range, then one node per mesh, keyframer-only
+// The keyframer section (0xB000): frame range, header, then one node per mesh, keyframer-only
 // node, camera (followed by its target), omni light and spot light (followed by its target).
 // The engine reads camera, light and target nodes by position, so the chunk order inside each
 // node is fixed here.
@@ -104,13 +104,14 @@ void WriteKeyframer(ChunkWriter& w, const SceneDesc& s) {
     for (size_t i = 0; i < s.objects.size(); ++i) byName[s.objects[i].name] = ids.object[i];
 
     w.Begin(0xB000);
-    w.Begin(0xB00A);  // header: revision, scene name, animation length
-    w.U16(5);
-    w.Str("KELVRA");
+    // The frame range first: the engine's reader steps to it from the section's first chunk.
+    w.Begin(0xB008);
+    w.U32(static_cast<uint32_t>(s.firstFrame));
     w.U32(static_cast<uint32_t>(s.lastFrame));
     w.End();
-    w.Begin(0xB008);  // the frame range
-    w.U32(static_cast<uint32_t>(s.firstFrame));
+    w.Begin(0xB00A);  // header for the format's tools: revision, scene name, animation length
+    w.U16(5);
+    w.Str("KELVRA");
     w.U32(static_cast<uint32_t>(s.lastFrame));
     w.End();
     w.ChunkU32(0xB009, static_cast<uint32_t>(s.firstFrame));

@@ -37,7 +37,7 @@ struct Scene3ds {
     std::vector<std::string> cameras;
     std::vector<Material3ds> materials;
     std::vector<Node3ds> nodes;  // keyframer top level, in order (ids other than nodes too)
-    bool rangeBeforeNodes = false;
+    bool rangeFirst = false;     // 0xB008 is the keyframer's first chunk
     bool lengthsOk = true;
 };
 
@@ -120,10 +120,11 @@ Scene3ds Parse(const Bytes& b) {
             }
         } else if (c.id == 0xB000) {
             bool range = false;
-            for (const Chunk& k : Children(b, c.start + 6, c.end(), &ok)) {
+            const std::vector<Chunk> kids = Children(b, c.start + 6, c.end(), &ok);
+            s.rangeFirst = !kids.empty() && kids[0].id == 0xB008 && kids[0].length == 14;
+            for (const Chunk& k : kids) {
                 if (k.id == 0xB008) {
                     range = true;
-                    s.rangeBeforeNodes = s.nodes.empty();
                     continue;
                 }
                 if (k.id < 0xB002 || k.id > 0xB007) continue;
@@ -179,7 +180,7 @@ TEST_F(SceneFiles, EveryChunkLengthAddsUp) {
         ASSERT_TRUE(Has(name)) << name;
         Scene3ds s = Parse(Entry(name));
         EXPECT_TRUE(s.lengthsOk) << name;
-        EXPECT_TRUE(s.rangeBeforeNodes) << name << ": frame range must precede the nodes";
+        EXPECT_TRUE(s.rangeFirst) << name << ": the frame range must come first in 0xB000";
         EXPECT_FALSE(s.meshes.empty()) << name;
         for (const Mesh3ds& m : s.meshes) {
             EXPECT_LE(m.name.size(), 10u) << m.name;
