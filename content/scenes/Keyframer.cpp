@@ -13,18 +13,18 @@ namespace {
 
 constexpr uint16_t kNoParent = 0xFFFF;
 
-uint16_t SplineFlags(float t, float c, float b) {
-    return static_cast<uint16_t>((t != 0 ? 1 : 0) | (c != 0 ? 2 : 0) | (b != 0 ? 4 : 0));
-}
-
-void KeyHeader(ChunkWriter& w, int frame, float t, float c, float b) {
-    if (frame < 0) throw std::invalid_argument("keyframer: negative frame");
-    w.U32(static_cast<uint32_t>(frame));
-    uint16_t flags = SplineFlags(t, c, b);
+// A key's spline flags: one bit for each parameter that is not zero, in the order written.
+template <typename Key>
+void KeyHeader(ChunkWriter& w, const Key& k) {
+    if (k.frame < 0) throw std::invalid_argument("keyframer: negative frame");
+    w.U32(static_cast<uint32_t>(k.frame));
+    const float parameters[5] = {k.tension, k.continuity, k.bias, k.easeTo, k.easeFrom};
+    uint16_t flags = 0;
+    for (int bit = 0; bit < 5; ++bit)
+        if (parameters[bit] != 0) flags = static_cast<uint16_t>(flags | 1u << bit);
     w.U16(flags);
-    if (flags & 1) w.F32(t);
-    if (flags & 2) w.F32(c);
-    if (flags & 4) w.F32(b);
+    for (int bit = 0; bit < 5; ++bit)
+        if (flags & 1u << bit) w.F32(parameters[bit]);
 }
 
 void TrackHeader(ChunkWriter& w, uint16_t id, size_t keys) {
@@ -49,7 +49,7 @@ void VectorTrack(ChunkWriter& w, uint16_t id, const VecTrack& track, bool exchan
     CheckOrder(track, what);
     TrackHeader(w, id, track.size());
     for (const VecKey& k : track) {
-        KeyHeader(w, k.frame, k.tension, k.continuity, k.bias);
+        KeyHeader(w, k);
         Vec3 v = exchange ? ToFile(k.value) : k.value;
         w.F32(v.x);
         w.F32(v.y);
@@ -63,7 +63,7 @@ void ScalarTrackChunk(ChunkWriter& w, uint16_t id, const ScalarTrack& track,
     CheckOrder(track, what);
     TrackHeader(w, id, track.size());
     for (const ScalarKey& k : track) {
-        KeyHeader(w, k.frame, k.tension, k.continuity, k.bias);
+        KeyHeader(w, k);
         w.F32(k.value);
     }
     w.End();
@@ -138,7 +138,7 @@ void WriteKeyframer(ChunkWriter& w, const SceneDesc& s) {
             w.End();
             VectorTrack(w, 0xB020, o.position, true, o.name);
             TrackHeader(w, 0xB021, 1);
-            KeyHeader(w, 0, 0, 0, 0);
+            KeyHeader(w, ScalarKey{});  // frame 0, no spline parameters
             Vec3 axis = ToFile(o.rotationAxis);
             w.F32(o.rotationAngle);
             w.F32(axis.x);
