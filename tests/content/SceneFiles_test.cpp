@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "ChunkWalk.h"
@@ -305,12 +306,36 @@ TEST_F(SceneFiles, LoadedScenesHaveWhatTheirSegmentsPickByName) {
     EXPECT_GE(end.cameras.size(), 1u);
 }
 
+// The engine looks names up without case, so "Box" and "BOX" would share a normals file.
+std::string Folded(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+TEST_F(SceneFiles, ObjectNamesAreUniqueAcrossScenesApartFromCase) {
+    std::map<std::string, std::string> objects;  // folded name -> scene
+    for (const char* name : kScenes) {
+        Scene3ds s = Parse(Entry(name));
+        std::set<std::string> meshNames;
+        for (const Mesh3ds& m : s.meshes) {
+            meshNames.insert(m.name);
+            auto [at, added] = objects.emplace(Folded(m.name), name);
+            EXPECT_TRUE(added) << m.name << " in " << name << " and " << at->second;
+        }
+        // Keyframer-only nodes are objects of the engine too, with their own normals entry.
+        for (const Node3ds& node : s.nodes) {
+            if (node.id != 0xB002 || meshNames.count(node.name)) continue;
+            auto [at, added] = objects.emplace(Folded(node.name), name);
+            EXPECT_TRUE(added) << node.name << " in " << name << " and " << at->second;
+        }
+    }
+}
+
 TEST_F(SceneFiles, EveryObjectHasNormalsInItsVertexOrder) {
-    std::set<std::string> objects;
     for (const char* name : kScenes) {
         Scene3ds s = Parse(Entry(name));
         for (const Mesh3ds& m : s.meshes) {
-            EXPECT_TRUE(objects.insert(m.name).second) << m.name << " in two scenes";
             const Bytes& n = Entry("Nrm\\" + m.name + ".nrm");
             ASSERT_EQ(n.size(), m.positions.size() * 12) << m.name;
             // Faces wind counter-clockwise seen from the side their normals face, in the

@@ -280,6 +280,33 @@ TEST(Producer, EngineMapNames) {
     EXPECT_THROW(EngineMapName("ROCK"), std::invalid_argument);
 }
 
+TEST(Producer, RefusesObjectNamesThatDifferOnlyInCase) {
+    // The normals folder is shared and looked up without case: "Box" and "BOX" would collide.
+    SceneFiles a{"Objs\\", "a.3ds", OneBox(), {}, {}};
+    SceneFiles b{"Objs\\", "b.3ds", OneBox(), {}, {}};
+    b.scene.objects[0].name = "BOX";
+    Output out;
+    try {
+        AddSceneEntries(out, {a, b});
+        ADD_FAILURE() << "two objects share the normals entry of Box";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_NE(std::string(e.what()).find("Nrm\\BOX.nrm"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Nrm\\Box.nrm"), std::string::npos) << e.what();
+    }
+    // Within one scene as well, for a keyframer-only node.
+    SceneFiles c{"Objs\\", "c.3ds", OneBox(), {}, {}};
+    ObjectDesc dummy;
+    dummy.name = "bOx";
+    dummy.dummy = true;
+    dummy.position = Still(Vec3{0.0f, 0.0f, 0.0f});
+    c.scene.objects.push_back(dummy);
+    Output again;
+    EXPECT_THROW(AddSceneEntries(again, {c}), std::invalid_argument);
+    b.scene.objects[0].name = "Box2";
+    Output fine;
+    EXPECT_NO_THROW(AddSceneEntries(fine, {a, b}));
+}
+
 TEST(Producer, SameBytesEveryRun) {
     auto a = SceneEntries(BuildWaterScene());
     auto b = SceneEntries(BuildWaterScene());
