@@ -1,4 +1,4 @@
-// The keyframer section (0xB000): header, frame range, then one node per mesh, keyframer-only
+// The keyframer section (0xB000): frame range, header, then one node per mesh, keyframer-only
 // node, camera (followed by its target), omni light and spot light (followed by its target).
 // The engine reads camera, light and target nodes by position, so the chunk order inside each
 // node is fixed here.
@@ -13,18 +13,18 @@ namespace {
 
 constexpr uint16_t kNoParent = 0xFFFF;
 
-uint16_t SplineFlags(float t, float c, float b) {
-    return static_cast<uint16_t>((t != 0 ? 1 : 0) | (c != 0 ? 2 : 0) | (b != 0 ? 4 : 0));
-}
-
-void KeyHeader(ChunkWriter& w, int frame, float t, float c, float b) {
-    if (frame < 0) throw std::invalid_argument("keyframer: negative frame");
-    w.U32(static_cast<uint32_t>(frame));
-    uint16_t flags = SplineFlags(t, c, b);
+// A key's spline flags: one bit for each parameter that is not zero, in the order written.
+template <typename Key>
+void KeyHeader(ChunkWriter& w, const Key& k) {
+    if (k.frame < 0) throw std::invalid_argument("keyframer: negative frame");
+    w.U32(static_cast<uint32_t>(k.frame));
+    const float parameters[5] = {k.tension, k.continuity, k.bias, k.easeTo, k.easeFrom};
+    uint16_t flags = 0;
+    for (int bit = 0; bit < 5; ++bit)
+        if (parameters[bit] != 0) flags = static_cast<uint16_t>(flags | 1u << bit);
     w.U16(flags);
-    if (flags & 1) w.F32(t);
-    if (flags & 2) w.F32(c);
-    if (flags & 4) w.F32(b);
+    for (int bit = 0; bit < 5; ++bit)
+        if (flags & 1u << bit) w.F32(parameters[bit]);
 }
 
 void TrackHeader(ChunkWriter& w, uint16_t id, size_t keys) {
@@ -49,7 +49,7 @@ void VectorTrack(ChunkWriter& w, uint16_t id, const VecTrack& track, bool exchan
     CheckOrder(track, what);
     TrackHeader(w, id, track.size());
     for (const VecKey& k : track) {
-        KeyHeader(w, k.frame, k.tension, k.continuity, k.bias);
+        KeyHeader(w, k);
         Vec3 v = exchange ? ToFile(k.value) : k.value;
         w.F32(v.x);
         w.F32(v.y);
@@ -63,7 +63,7 @@ void ScalarTrackChunk(ChunkWriter& w, uint16_t id, const ScalarTrack& track,
     CheckOrder(track, what);
     TrackHeader(w, id, track.size());
     for (const ScalarKey& k : track) {
-        KeyHeader(w, k.frame, k.tension, k.continuity, k.bias);
+        KeyHeader(w, k);
         w.F32(k.value);
     }
     w.End();
@@ -104,13 +104,14 @@ void WriteKeyframer(ChunkWriter& w, const SceneDesc& s) {
     for (size_t i = 0; i < s.objects.size(); ++i) byName[s.objects[i].name] = ids.object[i];
 
     w.Begin(0xB000);
-    w.Begin(0xB00A);  // header: revision, scene name, animation length
-    w.U16(5);
-    w.Str("KELVRA");
+    // The frame range first: the engine's reader steps to it from the section's first chunk.
+    w.Begin(0xB008);
+    w.U32(static_cast<uint32_t>(s.firstFrame));
     w.U32(static_cast<uint32_t>(s.lastFrame));
     w.End();
-    w.Begin(0xB008);  // the frame range
-    w.U32(static_cast<uint32_t>(s.firstFrame));
+    w.Begin(0xB00A);  // header for the format's tools: revision, scene name, animation length
+    w.U16(5);
+    w.Str("KELVRA");
     w.U32(static_cast<uint32_t>(s.lastFrame));
     w.End();
     w.ChunkU32(0xB009, static_cast<uint32_t>(s.firstFrame));
@@ -137,7 +138,7 @@ void WriteKeyframer(ChunkWriter& w, const SceneDesc& s) {
             w.End();
             VectorTrack(w, 0xB020, o.position, true, o.name);
             TrackHeader(w, 0xB021, 1);
-            KeyHeader(w, 0, 0, 0, 0);
+            KeyHeader(w, ScalarKey{});  // frame 0, no spline parameters
             Vec3 axis = ToFile(o.rotationAxis);
             w.F32(o.rotationAngle);
             w.F32(axis.x);

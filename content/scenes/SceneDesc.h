@@ -11,15 +11,16 @@
 
 namespace content::scenes {
 
+// Spline parameters that are not zero are written with their flag bits.
 struct VecKey {
     int frame = 0;
     Vec3 value;
-    float tension = 0, continuity = 0, bias = 0;
+    float tension = 0, continuity = 0, bias = 0, easeTo = 0, easeFrom = 0;
 };
 struct ScalarKey {
     int frame = 0;
     float value = 0;
-    float tension = 0, continuity = 0, bias = 0;
+    float tension = 0, continuity = 0, bias = 0, easeTo = 0, easeFrom = 0;
 };
 using VecTrack = std::vector<VecKey>;
 using ScalarTrack = std::vector<ScalarKey>;

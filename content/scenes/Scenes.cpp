@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <stdexcept>
 
+#include "assets/PackArchive.h"
 #include "content/gen/Content.h"
 #include "content/scenes/Scene3ds.h"
 #include "content/scenes/Scenes.h"
@@ -63,18 +65,17 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> SceneEntries(const Sce
     return entries;
 }
 
-}  // namespace content::scenes
-
-namespace content {
-
-void AddScenes(Output& out) {
+void AddSceneEntries(Output& out, const std::vector<SceneFiles>& all) {
     const char* dump = std::getenv("KELVRA_SCENES_DIR");
-    std::set<std::string> names;
-    for (const scenes::SceneFiles& s : scenes::BuildAllScenes()) {
-        for (auto& [name, bytes] : scenes::SceneEntries(s)) {
-            // The normals folder is shared, so object names must differ across scenes too.
-            if (!names.insert(name).second)
-                throw std::invalid_argument("scene entry " + name + " made twice");
+    std::map<std::string, std::string> names;  // folded -> as made
+    for (const SceneFiles& s : all) {
+        for (auto& [name, bytes] : SceneEntries(s)) {
+            // The normals folder is shared, so object names must differ across scenes too,
+            // and in more than case, since the engine looks entries up without it.
+            auto [earlier, added] = names.emplace(assets::FoldPackName(name), name);
+            if (!added)
+                throw std::invalid_argument("scene entry " + name + " made twice (as " +
+                                            earlier->second + ")");
             if (dump && *dump) {
                 std::string rel = name;
                 for (char& c : rel)
@@ -92,5 +93,11 @@ void AddScenes(Output& out) {
         }
     }
 }
+
+}  // namespace content::scenes
+
+namespace content {
+
+void AddScenes(Output& out) { scenes::AddSceneEntries(out, scenes::BuildAllScenes()); }
 
 }  // namespace content

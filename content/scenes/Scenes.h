@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "content/gen/Content.h"
 #include "content/gen/Image.h"
 #include "content/scenes/Emitters.h"
 #include "content/scenes/SceneDesc.h"
@@ -47,5 +48,9 @@ std::string EngineMapName(const std::string& file);
 // Every pack entry of one scene: the .3ds file, a normals file per object, textures and emitter
 // parameter files. Throws when a material names a texture the scene does not bring.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> SceneEntries(const SceneFiles& s);
+
+// Adds the entries of every scene to the pack. Throws std::invalid_argument when two entries
+// would have the same name apart from case (two objects sharing a normals file).
+void AddSceneEntries(Output& out, const std::vector<SceneFiles>& scenes);
 
 }  // namespace content::scenes

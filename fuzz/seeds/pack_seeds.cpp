@@ -49,14 +49,19 @@ int main(int argc, char** argv) {
     show.Add("morvek.mp3", Bytes{});
     write("show.dat", show.Build());
 
-    assets::PackWriter names;
-    names.Add("Same.TXT", Bytes{'a'});
-    names.Add("same.txt", Bytes{'b'});
-    names.Add(std::string(49, 'n'), Bytes{'c'});
-    names.Add("..\\escape", Bytes{'d'});
-    names.Add("a\\\\b", Bytes{'e'});
-    names.Add("C:\\drive", Bytes{'f'});
-    write("names.dat", names.Build());
+    // By hand, since the writer refuses names that differ only in case.
+    Bytes names;
+    const std::vector<std::string> odd = {"Same.TXT",   "same.txt", std::string(49, 'n'),
+                                          "..\\escape", "a\\\\b",   "C:\\drive"};
+    uint32_t dataAt = 4;
+    for (const std::string& n : odd) dataAt += static_cast<uint32_t>(8 + n.size() + 1);
+    PutU32(names, static_cast<uint32_t>(odd.size()));
+    for (size_t i = 0; i < odd.size(); ++i) {
+        const Bytes r = Record(dataAt + static_cast<uint32_t>(i), 1, odd[i]);
+        names.insert(names.end(), r.begin(), r.end());
+    }
+    for (size_t i = 0; i < odd.size(); ++i) names.push_back(static_cast<uint8_t>('a' + i));
+    write("names.dat", names);
 
     write("empty.dat", Bytes{0, 0, 0, 0});
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 namespace assets {
@@ -60,7 +61,12 @@ bool AddFolderToPack(const fs::path& folder, PackWriter& writer, std::vector<std
         }
         std::vector<uint8_t> data;
         if (!ReadWholeFile(path, data, error)) return false;
-        writer.Add(name, std::move(data));
+        try {
+            writer.Add(name, std::move(data));
+        } catch (const std::invalid_argument& e) {
+            *error = "cannot pack " + path.string() + ": " + e.what();
+            return false;
+        }
         if (names) names->push_back(name);
     }
     return true;

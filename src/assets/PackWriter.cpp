@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "assets/PackArchive.h"
+
 namespace assets {
 
 namespace {
@@ -16,6 +18,11 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
 void PackWriter::Add(std::string name, std::vector<uint8_t> data) {
     if (name.empty() || name.size() > 49 || name.find('\0') != std::string::npos)
         throw std::invalid_argument("pack entry name must be 1..49 bytes: " + name);
+    auto [at, added] = folded_.emplace(FoldPackName(name), entries_.size());
+    if (!added)
+        throw std::invalid_argument("pack entry \"" + name + "\" has the name of entry \"" +
+                                    entries_[at->second].name +
+                                    "\" (the reader ignores case, so only one could be read)");
     entries_.push_back({std::move(name), std::move(data)});
 }
 

@@ -4,14 +4,17 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace assets {
 
 class PackWriter {
-public:
+  public:
     // Adds an entry; names keep their case and use backslash as the folder separator.
-    // Names must be 1..49 bytes without NUL.
+    // Names must be 1..49 bytes without NUL, and must differ from every name added before
+    // other than in case: the reader folds case and would only ever find the first.
+    // Throws std::invalid_argument otherwise.
     void Add(std::string name, std::vector<uint8_t> data);
     void Add(std::string name, const void* data, size_t size);
 
@@ -23,12 +26,13 @@ public:
 
     size_t size() const { return entries_.size(); }
 
-private:
+  private:
     struct Entry {
         std::string name;
         std::vector<uint8_t> data;
     };
     std::vector<Entry> entries_;
+    std::unordered_map<std::string, size_t> folded_;  // folded name -> index in entries_
 };
 
 }  // namespace assets

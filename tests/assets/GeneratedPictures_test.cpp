@@ -1,12 +1,14 @@
 // The pictures the content generator writes must come back as textures: its encoders checked
 // pixel for pixel against the decoders, and every picture entry of the generated pack loaded
-// the way the presentation loads it.
+// the way the presentation loads it, at the size its use needs.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "assets/PackArchive.h"
@@ -16,6 +18,7 @@
 #include "gfx/StateDevice.h"
 #include "imaging/D3DXTexture.h"
 #include "imaging/Decoders.h"
+#include "support/EnginePackEntries.h"
 #include "support/ReportCapture.h"
 
 namespace {
@@ -69,7 +72,14 @@ TEST(GeneratedPicturesTest, ContentEncodersRoundTrip) {
     EXPECT_LE(Difference(p, img, false), 12);
 }
 
-TEST(GeneratedPicturesTest, EveryPictureOfThePackLoads) {
+bool EndsWith(const std::string& s, const char* tail) {
+    const size_t n = std::strlen(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+bool PowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
+
+TEST(GeneratedPicturesTest, EveryPictureOfThePackLoadsAtItsSize) {
     const std::string dir = RUNEPLAY_PLAY_DIR;
     if (!std::filesystem::exists(dir + "/kelvra.dat")) GTEST_SKIP() << "no generated pack";
     testsupport::ReportCapture reports;
@@ -78,25 +88,47 @@ TEST(GeneratedPicturesTest, EveryPictureOfThePackLoads) {
     IDirect3DDevice8* previous = RenderDevice;
     RenderDevice = &device;
 
-    int pictures = 0;
+    std::map<std::string, const testsupport::PictureEntry*> intended;
+    for (const testsupport::PictureEntry& e : testsupport::kEnginePictures)
+        intended[assets::FoldPackName(e.name)] = &e;
+    size_t named = 0, sceneTextures = 0;
     for (const assets::PackEntry& e : assets::GlobalPack().entries()) {
-        std::string lower = assets::FoldPackName(e.name);
-        const std::string ext = lower.size() > 4 ? lower.substr(lower.size() - 4) : "";
+        const std::string lower = assets::FoldPackName(e.name);
+        SCOPED_TRACE(e.name);
         IDirect3DTexture8* tex = nullptr;
-        if (ext == ".jpg") {
+        // As the engine loads each kind: JPEG through its own decoder, the rest as stored.
+        if (EndsWith(lower, ".jpg") || EndsWith(lower, ".jpeg")) {
             tex = LoadJpegTexture(e.name, D3DPOOL_MANAGED);
-        } else if (ext == ".tga" || ext == ".bmp") {
+        } else if (EndsWith(lower, ".tga") || EndsWith(lower, ".bmp")) {
             tex = LoadImageTexture(e.name, D3DPOOL_DEFAULT);
         } else {
             continue;
         }
-        ++pictures;
-        ASSERT_NE(tex, nullptr) << e.name;
-        EXPECT_EQ(tex->format(), D3DFMT_A8R8G8B8) << e.name;
-        EXPECT_EQ(tex->GetLevelCount(), gfx::FullMipLevelCount(tex->width(), tex->height()))
-            << e.name;
+        if (!tex) {
+            ADD_FAILURE() << "does not load";
+            continue;
+        }
+        EXPECT_EQ(tex->format(), D3DFMT_A8R8G8B8);
+        EXPECT_EQ(tex->GetLevelCount(), gfx::FullMipLevelCount(tex->width(), tex->height()));
+        auto it = intended.find(lower);
+        if (it != intended.end()) {
+            ++named;
+            EXPECT_EQ(tex->width(), UINT(it->second->width));
+            EXPECT_EQ(tex->height(), UINT(it->second->height));
+            continue;
+        }
+        // Otherwise a picture a scene names from its own folder: it wraps round a mesh or
+        // becomes a particle, so its sides are powers of two of a sensible size.
+        ++sceneTextures;
+        EXPECT_TRUE(lower.rfind("scene3\\", 0) == 0 || lower.rfind("scene2\\", 0) == 0 ||
+                    lower.rfind("objs\\", 0) == 0);
+        EXPECT_TRUE(PowerOfTwo(tex->width()) && PowerOfTwo(tex->height()))
+            << tex->width() << " x " << tex->height();
+        EXPECT_GE(std::min(tex->width(), tex->height()), 64u);
+        EXPECT_LE(std::max(tex->width(), tex->height()), 512u);
     }
-    EXPECT_GT(pictures, 0);
+    EXPECT_EQ(named, intended.size());
+    EXPECT_GT(sceneTextures, 0u);
     EXPECT_TRUE(reports.fatals.empty());
 
     if (std::filesystem::exists(dir + "/point.bmp")) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/RawPack.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
 
@@ -69,16 +70,25 @@ TEST(PackFolderTest, SafeExtractPathRejectsEscapes) {
     }
 }
 
+TEST(PackFolderTest, BuildRefusesFilesWhoseNamesDifferOnlyInCase) {
+    TempDir dir;
+    testsupport::WriteBytes((dir.path() / "Objs" / "szk.3ds").string(), Bytes("a"));
+    testsupport::WriteBytes((dir.path() / "objs" / "SZK.3ds").string(), Bytes("b"));
+    assets::PackWriter writer;
+    std::string error;
+    EXPECT_FALSE(assets::AddFolderToPack(dir.path(), writer, nullptr, &error));
+    EXPECT_THAT(error, HasSubstr("SZK.3ds"));
+    EXPECT_THAT(error, HasSubstr("\"Objs\\szk.3ds\""));
+}
+
 TEST(PackFolderTest, ExtractWritesSafeEntriesAndSkipsTheRest) {
     TempDir dir;
-    assets::PackWriter w;
-    w.Add("!textures\\some.jpg", Bytes("pic"));
-    w.Add("..\\escape.txt", Bytes("no"));
-    w.Add("/etc/passwd", Bytes("no"));
-    w.Add("SOME.txt", Bytes("first"));
-    w.Add("some.TXT", Bytes("hidden"));
     const std::string packPath = dir.file("p.dat");
-    ASSERT_TRUE(w.WriteFile(packPath));
+    testsupport::WriteBytes(packPath, testsupport::RawPack({{"!textures\\some.jpg", Bytes("pic")},
+                                                            {"..\\escape.txt", Bytes("no")},
+                                                            {"/etc/passwd", Bytes("no")},
+                                                            {"SOME.txt", Bytes("first")},
+                                                            {"some.TXT", Bytes("hidden")}}));
     assets::PackArchive pack;
     std::string error;
     ASSERT_TRUE(pack.TryOpen(packPath, &error)) << error;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "ChunkWalk.h"
@@ -37,7 +38,7 @@ struct Scene3ds {
     std::vector<std::string> cameras;
     std::vector<Material3ds> materials;
     std::vector<Node3ds> nodes;  // keyframer top level, in order (ids other than nodes too)
-    bool rangeBeforeNodes = false;
+    bool rangeFirst = false;     // 0xB008 is the keyframer's first chunk
     bool lengthsOk = true;
 };
 
@@ -120,10 +121,11 @@ Scene3ds Parse(const Bytes& b) {
             }
         } else if (c.id == 0xB000) {
             bool range = false;
-            for (const Chunk& k : Children(b, c.start + 6, c.end(), &ok)) {
+            const std::vector<Chunk> kids = Children(b, c.start + 6, c.end(), &ok);
+            s.rangeFirst = !kids.empty() && kids[0].id == 0xB008 && kids[0].length == 14;
+            for (const Chunk& k : kids) {
                 if (k.id == 0xB008) {
                     range = true;
-                    s.rangeBeforeNodes = s.nodes.empty();
                     continue;
                 }
                 if (k.id < 0xB002 || k.id > 0xB007) continue;
@@ -179,7 +181,7 @@ TEST_F(SceneFiles, EveryChunkLengthAddsUp) {
         ASSERT_TRUE(Has(name)) << name;
         Scene3ds s = Parse(Entry(name));
         EXPECT_TRUE(s.lengthsOk) << name;
-        EXPECT_TRUE(s.rangeBeforeNodes) << name << ": frame range must precede the nodes";
+        EXPECT_TRUE(s.rangeFirst) << name << ": the frame range must come first in 0xB000";
         EXPECT_FALSE(s.meshes.empty()) << name;
         for (const Mesh3ds& m : s.meshes) {
             EXPECT_LE(m.name.size(), 10u) << m.name;
@@ -304,12 +306,36 @@ TEST_F(SceneFiles, LoadedScenesHaveWhatTheirSegmentsPickByName) {
     EXPECT_GE(end.cameras.size(), 1u);
 }
 
+// The engine looks names up without case, so "Box" and "BOX" would share a normals file.
+std::string Folded(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+TEST_F(SceneFiles, ObjectNamesAreUniqueAcrossScenesApartFromCase) {
+    std::map<std::string, std::string> objects;  // folded name -> scene
+    for (const char* name : kScenes) {
+        Scene3ds s = Parse(Entry(name));
+        std::set<std::string> meshNames;
+        for (const Mesh3ds& m : s.meshes) {
+            meshNames.insert(m.name);
+            auto [at, added] = objects.emplace(Folded(m.name), name);
+            EXPECT_TRUE(added) << m.name << " in " << name << " and " << at->second;
+        }
+        // Keyframer-only nodes are objects of the engine too, with their own normals entry.
+        for (const Node3ds& node : s.nodes) {
+            if (node.id != 0xB002 || meshNames.count(node.name)) continue;
+            auto [at, added] = objects.emplace(Folded(node.name), name);
+            EXPECT_TRUE(added) << node.name << " in " << name << " and " << at->second;
+        }
+    }
+}
+
 TEST_F(SceneFiles, EveryObjectHasNormalsInItsVertexOrder) {
-    std::set<std::string> objects;
     for (const char* name : kScenes) {
         Scene3ds s = Parse(Entry(name));
         for (const Mesh3ds& m : s.meshes) {
-            EXPECT_TRUE(objects.insert(m.name).second) << m.name << " in two scenes";
             const Bytes& n = Entry("Nrm\\" + m.name + ".nrm");
             ASSERT_EQ(n.size(), m.positions.size() * 12) << m.name;
             // Faces wind counter-clockwise seen from the side their normals face, in the

@@ -134,6 +134,93 @@ TEST(Write3ds, SpotLightShinesInTheColourTheSceneAsksFor) {
     EXPECT_FLOAT_EQ(light.Diffuse.b, 40 * 0.5f);
 }
 
+// Loads a written file through the engine's reader, the log going to a scratch folder.
+void LoadWritten(const std::vector<uint8_t>& file, Scene& scene, std::string& errors) {
+    testsupport::TempDir dir;
+    const std::string previousLog = scene3ds::SceneLogPath;
+    scene3ds::SceneLogPath = dir.file("engine.log");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    scene3ds::Load3dsSceneFromMemory("keys.3ds", file.data(), file.size(), scene);
+    ::testing::internal::GetCapturedStdout();
+    errors = ::testing::internal::GetCapturedStderr();
+    scene3ds::SceneLogPath = previousLog;
+}
+
+TEST(Write3ds, SplineParametersOfKeysComeBackThroughTheEngineReader) {
+    SceneDesc s = OneBox();
+    CameraDesc cam;
+    cam.name = "Cam01";
+    // Every flag (tension 0x01, continuity 0x02, bias 0x04, ease to 0x08, ease from 0x10),
+    // one alone, and none: the values after the parameters must still land in place.
+    cam.position = {VecKey{0, {1, 2, 3}, 0.25f, -0.5f, 0.75f, 0.1f, 0.2f},
+                    VecKey{40, {4, 5, 6}, 0, 0.3f, 0, 0, 0}, VecKey{80, {7, 8, 9}}};
+    cam.target = {VecKey{0, {0, 0, 0}, 0, 0, 0, 0.5f, 0}, VecKey{80, {0, 10, 0}, 0, 0, 0, 0, 1}};
+    cam.fov = {ScalarKey{0, 45, 0.6f, 0, 0, 0, 0.4f}, ScalarKey{80, 30}};
+    cam.roll = {ScalarKey{0, 5, 0, 0, -1.0f}};
+    s.cameras.push_back(cam);
+    const std::vector<uint8_t> file = Write3ds(s);
+
+    // The flags word of each position key, found by walking the chunks.
+    bool ok = true;
+    std::vector<uint16_t> flags;
+    for (const content_test::Chunk& top : content_test::Children(file, 6, file.size(), &ok)) {
+        if (top.id != 0xB000) continue;
+        for (const content_test::Chunk& node :
+             content_test::Children(file, top.start + 6, top.end(), &ok)) {
+            if (node.id != 0xB003) continue;
+            for (const content_test::Chunk& track :
+                 content_test::Children(file, node.start + 6, node.end(), &ok)) {
+                if (track.id != 0xB020) continue;
+                // Keys of 6 + 4 per parameter + 12 bytes, from 20 bytes into the chunk.
+                size_t at = track.start + 20;
+                for (uint32_t k = 0; k < U32(file, track.start + 16); ++k) {
+                    const uint16_t f = U16(file, at + 4);
+                    flags.push_back(f);
+                    at += 6 + 4 * static_cast<size_t>(__builtin_popcount(f)) + 12;
+                }
+                EXPECT_EQ(at, track.end());
+            }
+        }
+    }
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(flags, (std::vector<uint16_t>{0x1F, 0x02, 0x00}));
+
+    Scene scene;
+    std::string errors;
+    LoadWritten(file, scene, errors);
+    EXPECT_EQ(errors, "");
+    ASSERT_NE(scene.cameras, nullptr);
+    const SceneCamera& c = *scene.cameras;
+    ASSERT_EQ(c.positionTrack.keyCount, 3u);
+    const auto& p = c.positionTrack.keys;
+    EXPECT_EQ(p[0].frame, 0.0f);
+    EXPECT_EQ(p[0].tension, 0.25f);
+    EXPECT_EQ(p[0].continuity, -0.5f);
+    EXPECT_EQ(p[0].bias, 0.75f);
+    EXPECT_EQ(p[0].value.x, 1.0f);
+    EXPECT_EQ(p[0].value.y, 2.0f);
+    EXPECT_EQ(p[0].value.z, 3.0f);
+    EXPECT_EQ(p[1].frame, 40.0f);
+    EXPECT_EQ(p[1].tension, 0.0f);
+    EXPECT_EQ(p[1].continuity, 0.3f);
+    EXPECT_EQ(p[1].value.y, 5.0f);
+    EXPECT_EQ(p[2].frame, 80.0f);
+    EXPECT_EQ(p[2].value.z, 9.0f);
+    EXPECT_EQ(p[2].continuity, 0.0f);
+
+    ASSERT_EQ(c.targetTrack.keyCount, 2u);
+    EXPECT_EQ(c.targetTrack.keys[0].tension, 0.0f);  // ease values are read past
+    EXPECT_EQ(c.targetTrack.keys[1].value.y, 10.0f);
+    ASSERT_EQ(c.fovTrack.keyCount, 2u);
+    EXPECT_EQ(c.fovTrack.keys[0].tension, 0.6f);
+    EXPECT_EQ(c.fovTrack.keys[0].value, 45.0f);
+    EXPECT_EQ(c.fovTrack.keys[1].value, 30.0f);
+    ASSERT_EQ(c.rollTrack.keyCount, 1u);
+    EXPECT_EQ(c.rollTrack.keys[0].bias, -1.0f);
+    EXPECT_EQ(c.rollTrack.keys[0].value, 5.0f);
+}
+
 TEST(Normals, SplitAtHardEdgesAndWeldWhereSmooth) {
     // A plain cube (no bevel to speak of): 8 corners, split into 24 vertices at a 40 degree
     // crease, but kept at 8 (one normal each, along the diagonal) at 100 degrees.
@@ -191,6 +278,33 @@ TEST(Producer, EngineMapNames) {
     EXPECT_EQ(EngineMapName("ROCK.TGA"), "ROCK.jpg");
     EXPECT_EQ(EngineMapName("wood.jpg"), "wood.jpg");
     EXPECT_THROW(EngineMapName("ROCK"), std::invalid_argument);
+}
+
+TEST(Producer, RefusesObjectNamesThatDifferOnlyInCase) {
+    // The normals folder is shared and looked up without case: "Box" and "BOX" would collide.
+    SceneFiles a{"Objs\\", "a.3ds", OneBox(), {}, {}};
+    SceneFiles b{"Objs\\", "b.3ds", OneBox(), {}, {}};
+    b.scene.objects[0].name = "BOX";
+    Output out;
+    try {
+        AddSceneEntries(out, {a, b});
+        ADD_FAILURE() << "two objects share the normals entry of Box";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_NE(std::string(e.what()).find("Nrm\\BOX.nrm"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Nrm\\Box.nrm"), std::string::npos) << e.what();
+    }
+    // Within one scene as well, for a keyframer-only node.
+    SceneFiles c{"Objs\\", "c.3ds", OneBox(), {}, {}};
+    ObjectDesc dummy;
+    dummy.name = "bOx";
+    dummy.dummy = true;
+    dummy.position = Still(Vec3{0.0f, 0.0f, 0.0f});
+    c.scene.objects.push_back(dummy);
+    Output again;
+    EXPECT_THROW(AddSceneEntries(again, {c}), std::invalid_argument);
+    b.scene.objects[0].name = "Box2";
+    Output fine;
+    EXPECT_NO_THROW(AddSceneEntries(fine, {a, b}));
 }
 
 TEST(Producer, SameBytesEveryRun) {

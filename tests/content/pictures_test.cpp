@@ -14,81 +14,16 @@
 #include "content/gen/Content.h"
 #include "content/pictures/Catalogue.h"
 #include "content/pictures/SetupPicture.h"
+#include "support/EnginePackEntries.h"
 #include "tests/content/ImageReaders.h"
 
 namespace {
 
 using content_test::Decoded;
 
-enum class Kind { Jpeg, Tga, Bmp };
-
-struct Expected {
-    const char* name;
-    Kind kind;
-    int w, h;
-};
-
-// What the engine loads, as its load routine, effects and scenes name it.
-const Expected kExpected[] = {
-    {"!textures\\mirrane.jpeg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo1.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo2.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo3.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo4.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo5.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo6.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\kowadlo7.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\p_zo_people.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\stagi.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\p3.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\gret1.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\gret2.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\gret3.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\gret4.jpg", Kind::Jpeg, 1024, 768},
-    {"!textureswstawka1.jpg", Kind::Jpeg, 1024, 768},
-    {"!textureswstawka2.jpg", Kind::Jpeg, 1024, 768},
-    {"!textureswstawka3.jpg", Kind::Jpeg, 1024, 768},
-    {"!textureswstawka4.jpg", Kind::Jpeg, 1024, 768},
-    {"!textureswstawka5.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\endscr.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\p1.jpg", Kind::Jpeg, 1024, 768},
-    {"!textures\\some.jpg", Kind::Jpeg, 512, 64},
-    {"!textures\\tarn.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\morvek.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\pelwandr.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\sovane.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\tolve.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\harvel.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\dumeck.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\yeld.jpg", Kind::Jpeg, 256, 128},
-    {"!textures\\k1.jpg", Kind::Jpeg, 512, 384},
-    {"!textures\\k2.jpg", Kind::Jpeg, 512, 384},
-    {"!textures\\k3.jpg", Kind::Jpeg, 512, 384},
-    {"!textures\\k4.jpg", Kind::Jpeg, 512, 384},
-    {"!textures\\k5.jpg", Kind::Jpeg, 512, 384},
-    {"!textures\\metal5.jpg", Kind::Jpeg, 256, 256},
-    {"!textures\\metal51.jpg", Kind::Jpeg, 256, 256},
-    {"!textures\\point.jpg", Kind::Jpeg, 128, 128},
-    {"!textures\\!voda1.jpg", Kind::Jpeg, 512, 512},
-    {"!textures\\boxtext.jpg", Kind::Jpeg, 256, 256},
-    {"!textures\\boxtext1.jpg", Kind::Jpeg, 256, 256},
-    {"!textures\\pointlight.tga", Kind::Tga, 256, 256},
-    {"!textures\\bump.tga", Kind::Tga, 256, 256},
-    {"!textures\\bump1.tga", Kind::Tga, 256, 256},
-    {"!textures\\metal.tga", Kind::Tga, 256, 256},
-    {"!textures\\text.tga", Kind::Tga, 256, 256},
-    {"numbers\\0.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\1.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\2.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\3.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\4.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\5.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\6.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\7.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\8.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\9.bmp", Kind::Bmp, 32, 32},
-    {"numbers\\c.bmp", Kind::Bmp, 32, 32},
-};
+using testsupport::kEnginePictures;
+using testsupport::PictureEntry;
+using testsupport::PictureKind;
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
     std::vector<uint8_t> out;
@@ -206,7 +141,7 @@ double SeamRatio(const Decoded& d) {
 
 TEST(PictureCatalogue, NamesExactlyTheEntriesTheEngineLoads) {
     std::set<std::string> expected;
-    for (const Expected& e : kExpected) expected.insert(e.name);
+    for (const PictureEntry& e : kEnginePictures) expected.insert(e.name);
     std::set<std::string> inPack;
     int loose = 0;
     for (const auto& entry : content::pictures::Catalogue()) {
@@ -222,21 +157,21 @@ TEST(PictureCatalogue, NamesExactlyTheEntriesTheEngineLoads) {
 }
 
 TEST_F(Pictures, PackHoldsThemAllAndTheFlareLiesBesideIt) {
-    for (const Expected& e : kExpected) EXPECT_FALSE(Entry(e.name).empty()) << e.name;
+    for (const PictureEntry& e : kEnginePictures) EXPECT_FALSE(Entry(e.name).empty()) << e.name;
     EXPECT_EQ(entries_->count("point.bmp"), 0u);
     EXPECT_FALSE(flare_->empty());
 }
 
 TEST_F(Pictures, EveryEntryDecodesAtItsSize) {
-    for (const Expected& e : kExpected) {
+    for (const PictureEntry& e : kEnginePictures) {
         SCOPED_TRACE(e.name);
         const std::vector<uint8_t>& bytes = Entry(e.name);
         ASSERT_FALSE(bytes.empty());
         const Decoded d = Decode(e.name);
         ASSERT_TRUE(d.ok) << d.error;
-        EXPECT_EQ(d.width, e.w);
-        EXPECT_EQ(d.height, e.h);
-        EXPECT_EQ(d.channels, e.kind == Kind::Tga ? 4 : 3);
+        EXPECT_EQ(d.width, e.width);
+        EXPECT_EQ(d.height, e.height);
+        EXPECT_EQ(d.channels, e.kind == PictureKind::Tga ? 4 : 3);
     }
     const Decoded flare = content_test::ReadBmp24(*flare_);
     ASSERT_TRUE(flare.ok) << flare.error;
