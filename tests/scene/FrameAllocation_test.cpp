@@ -29,6 +29,8 @@ TEST_P(FrameAllocation, UpdateAndDrawAllocateNothing) {
     ASSERT_TRUE(assets::GlobalPack().Open(std::string(RUNEPLAY_PLAY_DIR) + "/kelvra.dat"));
 
     const std::string entry = GetParam();
+    // The flare sprite lies beside the pack, as beside the program in a real run.
+    scene::FlarePicturePath = std::string(RUNEPLAY_PLAY_DIR) + "/point.bmp";
     Scene scene;
     ScenePathPrefix = entry.substr(0, entry.find('\\') + 1);
     Load3dsScene(entry, scene);

@@ -90,6 +90,8 @@ void SegmentSettings(const std::string& entry, Scene& scene) {
 TEST_P(SceneStills, MatchesTheReferencePicture) {
     const Still& still = GetParam();
     const std::string entry = still.entry;
+    // The flare sprite lies beside the pack, as beside the program in a real run.
+    scene::FlarePicturePath = std::string(RUNEPLAY_PLAY_DIR) + "/point.bmp";
     Scene scene;
     ScenePathPrefix = entry.substr(0, entry.find('\\') + 1);
     Load3dsScene(entry, scene);
