@@ -100,7 +100,7 @@ TEST(StateDeviceTest, ShaderHandlesAreDistinctFromFvfCodes) {
     gfx::StateDevice dev({});
     const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3),
                           D3DVSD_REG(1, D3DVSDT_FLOAT2), D3DVSD_END()};
-    const DWORD vs[] = {0xFFFE0101u, 0x0000FFFFu};
+    const DWORD vs[] = {0xFFFE0101u, 0x00000001u, 0xC00F0000u, 0x90E40000u, 0x0000FFFFu};
     DWORD h = 0;
     ASSERT_EQ(dev.CreateVertexShader(decl, vs, sizeof vs, &h, 0), D3D_OK);
     EXPECT_TRUE(gfx::StateDevice::IsShaderHandle(h));

@@ -215,8 +215,15 @@ class PixelWriter {
         const std::string ms = std::to_string(m);
         const std::string t = "xl_t" + ms;
         switch (op) {
-            case Opcode::Phase:
+            case Opcode::Phase: {
+                // The alpha of temporaries does not survive the phase marker; they read as
+                // never written.
+                const RegisterLimits lim = LimitsOf(p_.version);
+                for (unsigned i = 0; i < lim.temps; ++i)
+                    if ((a_.tempsUsed & (1u << i)) || i == 0)
+                        body += "xl_r" + std::to_string(i) + ".a = 0.0;\n";
                 return true;
+            }
             case Opcode::Tex:
                 if (!ps14_) {
                     body += t + " = " + sample(m, coord(m)) + ";\n";
@@ -323,12 +330,13 @@ class PixelWriter {
     }
 
     // ps.1.4 texld/texcrd source: a coordinate set or a register, swizzled (.xyz or .xyw) and
-    // divided by its third or fourth component for _dz/_dw.
+    // divided by its third or fourth component for _dz/_dw; a zero divisor gives 1.0, as the
+    // modifier is defined.
     std::string projected(const SrcParam& s) const {
         std::string c = reg(s) + SwizzleSuffix(s.swizzle);
-        if (s.mod == SrcMod::Dz) return "vec4((" + c + ").xy / (" + c + ").z, 1.0, 1.0)";
-        if (s.mod == SrcMod::Dw) return "vec4((" + c + ").xy / (" + c + ").w, 1.0, 1.0)";
-        return c;
+        if (s.mod != SrcMod::Dz && s.mod != SrcMod::Dw) return c;
+        const std::string d = "(" + c + ")" + (s.mod == SrcMod::Dz ? ".z" : ".w");
+        return "(" + d + " == 0.0 ? vec4(1.0) : vec4((" + c + ").xy / " + d + ", 1.0, 1.0))";
     }
 
     const Program& p_;
