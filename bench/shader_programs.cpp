@@ -21,7 +21,6 @@ namespace {
 struct Creation {
     std::vector<uint32_t> tokens;
     bool pixel;
-    gfx::shader::SamplerKinds kinds{};
 };
 
 std::vector<uint32_t> AssembleFile(const std::string& name) {
@@ -38,19 +37,17 @@ std::vector<uint32_t> AssembleFile(const std::string& name) {
 
 const std::vector<Creation>& Creations() {
     static const std::vector<Creation> list = [] {
-        using gfx::shader::SamplerKind;
         std::vector<Creation> v;
-        auto add = [&](const char* file, int times, std::vector<int> cubes = {}) {
-            Creation c{AssembleFile(file), std::string(file).ends_with(".psa")};
-            for (int s : cubes) c.kinds[s] = SamplerKind::Cube;
+        auto add = [&](const char* file, int times) {
+            const Creation c{AssembleFile(file), std::string(file).ends_with(".psa")};
             for (int i = 0; i < times; ++i) v.push_back(c);
         };
         add("shading.vsa", 4);
         add("shading.psa", 4);
         add("shading2.vsa", 3);
-        add("shading2.psa", 3, {2, 3});
+        add("shading2.psa", 3);
         add("shading32.vsa", 1);
-        add("shading32.psa", 1, {1, 2, 3});
+        add("shading32.psa", 1);
         for (const char* f : {"shEf1.psa", "shEf2.psa", "shEf3.psa", "ShEf.vsa", "ShEf1.vsa",
                               "logo.psa", "fade.psa", "metal.psa"})
             add(f, 1);
@@ -70,7 +67,7 @@ void BM_CheckAndTranslateAllPrograms(benchmark::State& state) {
             gfx::shader::Program program;
             ok = ok && gfx::shader::Decode(c.tokens.data(), c.tokens.size(), program, error);
             gfx::shader::GlslStage stage;
-            ok = ok && (c.pixel ? gfx::shader::TranslatePixelProgram(program, c.kinds, stage, error)
+            ok = ok && (c.pixel ? gfx::shader::TranslatePixelProgram(program, stage, error)
                                 : gfx::shader::TranslateVertexProgram(program, stage, error));
             if (!ok) state.SkipWithError(error.c_str());
             benchmark::DoNotOptimize(stage.body.data());

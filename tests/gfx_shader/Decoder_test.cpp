@@ -305,15 +305,16 @@ TEST(TokenCheckTest, DeviceCreationFailsForAMalformedStream) {
     ps.pop_back();  // no end token
     EXPECT_EQ(device.CreatePixelShader(ps.data(), static_cast<UINT>(ps.size() * 4), &handle),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(handle, 0u);
-    EXPECT_EQ(device.pixelShaderObject(handle), nullptr);
+    ASSERT_NE(device.pixelShaderObject(handle), nullptr);
+    EXPECT_TRUE(device.pixelShaderObject(handle)->failed);
     const DWORD decl[] = {0x20000000, 0x40020000, 0xFFFFFFFF};
     auto vs = Asm("vs.1.1\nmov oPos, v0\n");
     vs[3] = 0x90E4000F + 1;  // v16: no such input register
     EXPECT_EQ(
         device.CreateVertexShader(decl, vs.data(), static_cast<UINT>(vs.size() * 4), &handle, 0),
         D3DERR_INVALIDCALL);
-    EXPECT_EQ(handle, 0u);
+    ASSERT_NE(device.vertexShaderObject(handle), nullptr);
+    EXPECT_TRUE(device.vertexShaderObject(handle)->failed);
 }
 
 // Random damage to valid programs must never crash, read out of bounds or hang; whatever
@@ -347,7 +348,7 @@ TEST(DecoderRobustnessTest, TruncationsAndBitFlipsAreHandled) {
                 continue;
             }
             GlslStage stage;
-            const bool ok = p.version.pixel ? TranslatePixelProgram(p, SamplerKinds{}, stage, error)
+            const bool ok = p.version.pixel ? TranslatePixelProgram(p, stage, error)
                                             : TranslateVertexProgram(p, stage, error);
             EXPECT_TRUE(ok) << error;
         }

@@ -92,12 +92,10 @@ int main(int argc, char** argv) {
     if (command == "glsl") {
         gfx::shader::Program program;
         gfx::shader::GlslStage stage;
-        gfx::shader::SamplerKinds kinds{};
         bool ok = gfx::shader::Decode(tokens.data(), tokens.size(), program, error);
         if (ok)
-            ok = program.version.pixel
-                     ? gfx::shader::TranslatePixelProgram(program, kinds, stage, error)
-                     : gfx::shader::TranslateVertexProgram(program, stage, error);
+            ok = program.version.pixel ? gfx::shader::TranslatePixelProgram(program, stage, error)
+                                       : gfx::shader::TranslateVertexProgram(program, stage, error);
         if (!ok) {
             std::fprintf(stderr, "%s: %s\n", input.c_str(), error.c_str());
             return 1;

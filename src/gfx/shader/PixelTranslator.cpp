@@ -11,9 +11,8 @@ namespace {
 
 class PixelWriter {
   public:
-    PixelWriter(const Program& program, const SamplerKinds& kinds)
+    explicit PixelWriter(const Program& program)
         : p_(program),
-          kinds_(kinds),
           a_(Analyze(program)),
           consts_(program, 8),
           ps14_(program.version.number() >= 0x0104),
@@ -73,7 +72,7 @@ class PixelWriter {
             if (!texture(ins, body, error)) return false;
         }
         body += "dx_oC0 = xl_r0;\n";
-        out.declarations.clear();
+        out.declarations = samplerHelpers();
         out.body = std::move(body);
         return true;
     }
@@ -122,11 +121,25 @@ class PixelWriter {
         }
     }
 
-    std::string sample(unsigned stage, const std::string& coord) const {
-        const SamplerKind kind = stage < 8 ? kinds_[stage] : SamplerKind::Texture2D;
-        if (kind == SamplerKind::Cube)
-            return "texture(" + SamplerName(stage, kind) + ", (" + coord + ").xyz)";
-        return "texture(" + SamplerName(stage, kind) + ", (" + coord + ").xy)";
+    // A lookup on a stage through its xl_texN helper (see samplerHelpers).
+    std::string sample(unsigned stage, const std::string& coord) {
+        sampled_ |= 1u << stage;
+        return "xl_tex" + std::to_string(stage) + "((" + coord + ").xyz)";
+    }
+
+    // One helper per sampled stage choosing, by the device's bit for the stage, the cube or
+    // the 2D sampler: the code is the same whatever is bound, and the condition is uniform,
+    // so implicit derivatives stay defined.
+    std::string samplerHelpers() const {
+        std::string d;
+        for (unsigned i = 0; i < 8; ++i) {
+            if (!(sampled_ & (1u << i))) continue;
+            const std::string n = std::to_string(i);
+            d += "vec4 xl_tex" + n + "(vec3 c) { return (dx_samplers.x & " +
+                 std::to_string(1u << i) + ") != 0 ? texture(" + SamplerName(i, SamplerKind::Cube) +
+                 ", c) : texture(" + SamplerName(i, SamplerKind::Texture2D) + ", c.xy); }\n";
+        }
+        return d;
     }
 
     static std::string coord(unsigned set) { return "dx_iT[" + std::to_string(set) + "]"; }
@@ -340,7 +353,7 @@ class PixelWriter {
     }
 
     const Program& p_;
-    SamplerKinds kinds_;
+    uint32_t sampled_ = 0;  // stages whose helper the code calls
     Analysis a_;
     DefinedConstants consts_;
     bool ps14_;
@@ -351,13 +364,12 @@ class PixelWriter {
 
 }  // namespace
 
-bool TranslatePixelProgram(const Program& program, const SamplerKinds& kinds, GlslStage& out,
-                           std::string& error) {
+bool TranslatePixelProgram(const Program& program, GlslStage& out, std::string& error) {
     if (!program.version.pixel) {
         error = "token 0: a vertex program where a pixel program was expected";
         return false;
     }
-    return PixelWriter(program, kinds).run(out, error);
+    return PixelWriter(program).run(out, error);
 }
 
 }  // namespace gfx::shader
