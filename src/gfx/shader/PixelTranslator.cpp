@@ -36,6 +36,7 @@ class PixelWriter {
             if (pads_ & (1u << i)) body += "float xl_p" + std::to_string(i) + " = 0.0;\n";
         for (unsigned i = 0; i < 8; ++i) {
             if (!a_.constRead(i)) continue;
+            // A def constant takes precedence over SetPixelShaderConstant, as documented.
             const std::string value =
                 consts_.defined(i) ? consts_.literal(i) : "dx_pc[" + std::to_string(i) + "]";
             body += "vec4 xl_c" + std::to_string(i) + " = clamp(" + value + ", -1.0, 1.0);\n";
