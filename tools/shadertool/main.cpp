@@ -69,7 +69,9 @@ int main(int argc, char** argv) {
         std::ofstream out(output, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(tokens.data()),
                   static_cast<std::streamsize>(tokens.size() * 4));
-        if (!out) {
+        // The bytes may only reach the file when it is closed (a full disk shows there).
+        out.close();
+        if (out.fail()) {
             std::fprintf(stderr, "shadertool: cannot write %s\n", output.c_str());
             return 1;
         }
