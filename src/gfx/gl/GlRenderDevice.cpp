@@ -133,7 +133,7 @@ HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj,
     if (!program) return D3D_OK;  // a declaration for fixed-function processing
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->shader = programs_.translateVertex(*program, "vertex program");
+    stage->shader = programs_.translateVertex(obj.function, *program, "vertex program");
     if (!stage->shader.id) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;
@@ -143,7 +143,7 @@ HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj,
                                             const shader::Program& program) {
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->shader = programs_.translatePixel(program, "pixel program");
+    stage->shader = programs_.translatePixel(obj.function, program, "pixel program");
     if (!stage->shader.id) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;

@@ -39,6 +39,8 @@ void ProgramCache::destroy() {
     for (GLuint s : shaders_) glDeleteShader(s);
     programs_.clear();
     shaders_.clear();
+    vertexPrograms_.clear();
+    pixelPrograms_.clear();
     fixedVertex_.clear();
     fixedPixel_.clear();
 }
@@ -74,30 +76,45 @@ CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage, const 
     return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage), what);
 }
 
-CompiledShader ProgramCache::translateVertex(const shader::Program& program,
-                                             const std::string& what) {
-    ++stats_.translations;
-    shader::GlslStage stage;
-    std::string error;
-    if (!shader::TranslateVertexProgram(program, stage, error)) {
-        ++stats_.failures;
-        ReportOnce(what + " not translated: " + error);
-        return CompiledShader{0, nextSerial_++};
-    }
-    return compileVertex(stage, what);
+size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the tokens
+    for (DWORD v : t) h = (h ^ v) * 1099511628211ull;
+    return static_cast<size_t>(h);
 }
 
-CompiledShader ProgramCache::translatePixel(const shader::Program& program,
-                                            const std::string& what) {
+CompiledShader ProgramCache::translate(bool pixel, const std::vector<DWORD>& tokens,
+                                       const shader::Program& program, const std::string& what) {
+    auto& done = pixel ? pixelPrograms_ : vertexPrograms_;
+    if (auto it = done.find(tokens); it != done.end()) {
+        ++stats_.shared;
+        return it->second;
+    }
     ++stats_.translations;
     shader::GlslStage stage;
     std::string error;
-    if (!shader::TranslatePixelProgram(program, stage, error)) {
+    CompiledShader result;
+    if (!(pixel ? shader::TranslatePixelProgram(program, stage, error)
+                : shader::TranslateVertexProgram(program, stage, error))) {
         ++stats_.failures;
         ReportOnce(what + " not translated: " + error);
-        return CompiledShader{0, nextSerial_++};
+        result.serial = nextSerial_++;
+    } else {
+        result = pixel ? compilePixel(stage, what) : compileVertex(stage, what);
     }
-    return compilePixel(stage, what);
+    done.emplace(tokens, result);
+    return result;
+}
+
+CompiledShader ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
+                                             const shader::Program& program,
+                                             const std::string& what) {
+    return translate(false, tokens, program, what);
+}
+
+CompiledShader ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
+                                            const shader::Program& program,
+                                            const std::string& what) {
+    return translate(true, tokens, program, what);
 }
 
 const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {

@@ -36,6 +36,7 @@ struct ProgramStage final : BackendObject {
 
 struct ProgramStats {
     uint64_t translations = 0;  // shader programs translated to GLSL
+    uint64_t shared = 0;        // creations that found their tokens translated already
     uint64_t compiles = 0;      // shader objects compiled, fixed-function stages included
     uint64_t links = 0;
     uint64_t failures = 0;
@@ -51,10 +52,14 @@ class ProgramCache {
     CompiledShader compileVertex(const shader::GlslStage& stage, const std::string& what);
     CompiledShader compilePixel(const shader::GlslStage& stage, const std::string& what);
 
-    // Translates a decoded program and compiles the result; id 0 (reported once) when either
-    // step fails.
-    CompiledShader translateVertex(const shader::Program& program, const std::string& what);
-    CompiledShader translatePixel(const shader::Program& program, const std::string& what);
+    // Translates a decoded program (`tokens` its stream) and compiles the result; id 0
+    // (reported once) when either step fails. A program with the same tokens as one done
+    // before gets that one's stage, so objects that each create their own copy of a program
+    // share its shader and its links.
+    CompiledShader translateVertex(const std::vector<DWORD>& tokens, const shader::Program& program,
+                                   const std::string& what);
+    CompiledShader translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
+                                  const std::string& what);
 
     // Fixed-function stages, generated and compiled on first use of a key.
     const CompiledShader& fixedVertex(const ff::VertexKey& key);
@@ -85,10 +90,17 @@ class ProgramCache {
     };
 
     CompiledShader compile(GLenum type, const std::string& source, const std::string& what);
+    CompiledShader translate(bool pixel, const std::vector<DWORD>& tokens,
+                             const shader::Program& program, const std::string& what);
+    struct TokensHash {
+        size_t operator()(const std::vector<DWORD>& t) const;
+    };
 
     std::unordered_map<ff::VertexKey, CompiledShader, VertexHash, VertexEq> fixedVertex_;
     std::unordered_map<ff::PixelKey, CompiledShader, PixelHash, PixelEq> fixedPixel_;
     std::unordered_map<uint64_t, GLuint> programs_;
+    std::unordered_map<std::vector<DWORD>, CompiledShader, TokensHash> vertexPrograms_,
+        pixelPrograms_;
     std::vector<GLuint> shaders_;  // every shader object compiled here
     uint32_t nextSerial_ = 1;
     ProgramStats stats_;

@@ -169,6 +169,28 @@ TEST_F(Programs, BindingACubeOrA2DTextureOnAStageNeedsNoNewProgram) {
     EXPECT_EQ(later.failures, 0u);
 }
 
+// Each object of the presentation creates its own copy of a program; the copies share one
+// translated stage and so one link with each vertex stage.
+TEST_F(Programs, CopiesOfAProgramShareTheirStage) {
+    const gfx::gl::ProgramStats before = dev().stats().programs;
+    DWORD a = 0, b = 0;
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &a), D3D_OK);
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &b), D3D_OK);
+    EXPECT_NE(a, b);
+    const gfx::gl::ProgramStats created = dev().stats().programs;
+    EXPECT_EQ(created.translations, before.translations + 1);
+    EXPECT_EQ(created.shared, before.shared + 1);
+    EXPECT_EQ(created.compiles, before.compiles + 1);
+    const float white[4] = {1, 1, 1, 1};
+    dev().SetPixelShaderConstant(0, white, 1);
+    for (DWORD ps : {a, b}) {
+        dev().SetPixelShader(ps);
+        drawScreenQuad(0, 0, 8, 8);
+        EXPECT_EQ(pixel(4, 4), 0xFFFFFFFFu);
+    }
+    EXPECT_EQ(dev().stats().programs.links, created.links + 1);
+}
+
 TEST_F(Programs, StagesThatDoNotCompileDrawNothingAndAreReportedOnce) {
     gfx::gl::ProgramCache cache;
     gfx::shader::GlslStage broken;
