@@ -90,27 +90,17 @@ void CheckProgram(const uint32_t* tokens, size_t count, const Program& program) 
 
     GlslStage stage;
     if (program.version.pixel) {
-        SamplerKinds kinds{};
-        const uint8_t mixed = static_cast<uint8_t>(tokens[program.tokenCount / 2]);
-        for (int set = 0; set < 3; ++set) {
-            for (unsigned s = 0; s < 8; ++s)
-                kinds[s] = set == 0            ? SamplerKind::Texture2D
-                           : set == 1          ? SamplerKind::Cube
-                           : (mixed >> s) & 1u ? SamplerKind::Cube
-                                               : SamplerKind::Texture2D;
-            if (TranslatePixelProgram(program, kinds, stage, error))
-                CheckGlsl(stage);
-            else
-                CheckError(error);
-        }
+        if (TranslatePixelProgram(program, stage, error))
+            CheckGlsl(stage);
+        else
+            CheckError(error);
         if (TranslateVertexProgram(program, stage, error)) Fail("pixel program as vertex");
     } else {
         if (TranslateVertexProgram(program, stage, error))
             CheckGlsl(stage);
         else
             CheckError(error);
-        if (TranslatePixelProgram(program, SamplerKinds{}, stage, error))
-            Fail("vertex program as pixel");
+        if (TranslatePixelProgram(program, stage, error)) Fail("vertex program as pixel");
     }
 }
 

@@ -40,29 +40,28 @@ ShaderProgram ReadShaderProgram(const std::string& entryName) {
     return program;
 }
 
+// A program the device refuses is still handed over: the device's handle for a failed
+// creation then draws nothing, where 0 would quietly select another pipeline.
 DWORD CreateVertexProgram(IDirect3DDevice8& device, const std::string& entryName,
                           const DWORD* declaration) {
     const ShaderProgram program = ReadShaderProgram(entryName);
-    if (!program.loaded || !CheckProgram(program, entryName, gfx::shader::ShaderType::Vertex))
-        return 0;
+    if (!program.loaded) return 0;
+    const bool checked = CheckProgram(program, entryName, gfx::shader::ShaderType::Vertex);
     DWORD handle = 0;
     if (FAILED(device.CreateVertexShader(declaration, program.function(), program.byteSize, &handle,
-                                         0))) {
+                                         0)) &&
+        checked)
         platform::ShowError(entryName + ": the device refused the vertex program");
-        return 0;
-    }
     return handle;
 }
 
 DWORD CreatePixelProgram(IDirect3DDevice8& device, const std::string& entryName) {
     const ShaderProgram program = ReadShaderProgram(entryName);
-    if (!program.loaded || !CheckProgram(program, entryName, gfx::shader::ShaderType::Pixel))
-        return 0;
+    if (!program.loaded) return 0;
+    const bool checked = CheckProgram(program, entryName, gfx::shader::ShaderType::Pixel);
     DWORD handle = 0;
-    if (FAILED(device.CreatePixelShader(program.function(), program.byteSize, &handle))) {
+    if (FAILED(device.CreatePixelShader(program.function(), program.byteSize, &handle)) && checked)
         platform::ShowError(entryName + ": the device refused the pixel program");
-        return 0;
-    }
     return handle;
 }
 

@@ -24,10 +24,11 @@ ShaderProgram ReadShaderProgram(const std::string& entryName);
 
 // Reads the entry and creates a vertex shader with the given declaration (usage 0). A program
 // the device cannot accept is reported with the entry name and what is wrong; the handle is
-// then 0, and the caller carries on as the original did with its ignored result.
+// then the device's handle of a failed creation, which draws nothing, and the caller carries
+// on as the original did with its ignored result. 0 when the entry is missing.
 DWORD CreateVertexProgram(IDirect3DDevice8& device, const std::string& entryName,
                           const DWORD* declaration);
-// Reads the entry and creates a pixel shader; 0 (reported) when that fails.
+// Reads the entry and creates a pixel shader, in the same way.
 DWORD CreatePixelProgram(IDirect3DDevice8& device, const std::string& entryName);
 
 }  // namespace assets

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "gfx/shader/Decoder.h"
 #include "gfx/shader/TokenCheck.h"
 
 namespace gfx {
@@ -400,38 +401,46 @@ HRESULT StateDevice::GetTexture(DWORD stage, BaseTexture** texture) {
 HRESULT StateDevice::CreateVertexShader(const DWORD* declaration, const DWORD* function,
                                         UINT functionBytes, DWORD* handle, DWORD /*usage*/) {
     if (!handle) return D3DERR_INVALIDCALL;
-    *handle = 0;
     auto obj = std::make_unique<VertexShaderObject>();
     std::string error;
+    shader::Program program;
     // Declarations are built by the engine itself; 256 tokens is far beyond any of them.
-    if (!ParseDeclaration(declaration, 256, obj->layout, error)) return D3DERR_INVALIDCALL;
-    obj->declaration.assign(declaration, declaration + obj->layout.declarationTokens);
-    if (function) {
-        const size_t count = functionBytes / 4;
-        if (!shader::CheckTokens(function, count, shader::ShaderType::Vertex, error))
-            return D3DERR_INVALIDCALL;
-        obj->function.assign(function, function + count);
+    bool ok = ParseDeclaration(declaration, 256, obj->layout, error);
+    if (ok) {
+        obj->declaration.assign(declaration, declaration + obj->layout.declarationTokens);
+        if (function) {
+            const size_t count = functionBytes / 4;
+            ok = shader::CheckTokens(function, count, shader::ShaderType::Vertex, program, error);
+            if (ok) obj->function.assign(function, function + count);
+        }
     }
-    if (FAILED(OnCreateVertexShader(*obj))) return D3DERR_INVALIDCALL;
+    ok = ok && SUCCEEDED(OnCreateVertexShader(*obj, function ? &program : nullptr));
+    if (!ok) {
+        obj = std::make_unique<VertexShaderObject>();
+        obj->failed = true;
+    }
     vertexShaders_.push_back(std::move(obj));
     *handle = static_cast<DWORD>(vertexShaders_.size()) * 2 + 1;
-    return D3D_OK;
+    return ok ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 HRESULT StateDevice::CreatePixelShader(const DWORD* function, UINT functionBytes, DWORD* handle) {
     if (!handle) return D3DERR_INVALIDCALL;
-    *handle = 0;
-    if (!function) return D3DERR_INVALIDCALL;
-    std::string error;
-    const size_t count = functionBytes / 4;
-    if (!shader::CheckTokens(function, count, shader::ShaderType::Pixel, error))
-        return D3DERR_INVALIDCALL;
     auto obj = std::make_unique<PixelShaderObject>();
-    obj->function.assign(function, function + count);
-    if (FAILED(OnCreatePixelShader(*obj))) return D3DERR_INVALIDCALL;
+    std::string error;
+    shader::Program program;
+    const size_t count = functionBytes / 4;
+    bool ok =
+        function && shader::CheckTokens(function, count, shader::ShaderType::Pixel, program, error);
+    if (ok) obj->function.assign(function, function + count);
+    ok = ok && SUCCEEDED(OnCreatePixelShader(*obj, program));
+    if (!ok) {
+        obj = std::make_unique<PixelShaderObject>();
+        obj->failed = true;
+    }
     pixelShaders_.push_back(std::move(obj));
     *handle = static_cast<DWORD>(pixelShaders_.size());
-    return D3D_OK;
+    return ok ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 const VertexShaderObject* StateDevice::vertexShaderObject(DWORD handle) const {
@@ -457,7 +466,8 @@ HRESULT StateDevice::SetVertexShader(DWORD handleOrFvf) {
     if (IsShaderHandle(handleOrFvf)) {
         const VertexShaderObject* obj = vertexShaderObject(handleOrFvf);
         if (!obj) return D3DERR_INVALIDCALL;
-        // Constants in the declaration are loaded whenever the shader is selected.
+        // Constants in the declaration are loaded whenever the shader is selected (a failed
+        // creation has none).
         for (const ConstantLoad& load : obj->layout.constants)
             SetVertexShaderConstant(load.firstRegister, load.values.data(),
                                     static_cast<DWORD>(load.values.size() / 4));

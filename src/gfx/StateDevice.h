@@ -13,6 +13,10 @@
 #include "gfx/RenderDevice.h"
 #include "gfx/VertexLayout.h"
 
+namespace gfx::shader {
+struct Program;
+}
+
 namespace gfx {
 
 constexpr UINT kMaxVertexShaderConstants = 96;
@@ -71,16 +75,21 @@ struct DeviceState {
     bool inScene = false;
 };
 
+// A creation that failed still gets a record and a handle, marked failed: the result is
+// ignored by callers as it was by the original, and a draw with that handle then draws
+// nothing instead of quietly taking another pipeline.
 struct VertexShaderObject {
     std::vector<DWORD> declaration;
     std::vector<DWORD> function;  // empty: fixed-function processing through the declaration
     VertexLayout layout;
     std::unique_ptr<BackendObject> backend;
+    bool failed = false;
 };
 
 struct PixelShaderObject {
     std::vector<DWORD> function;
     std::unique_ptr<BackendObject> backend;
+    bool failed = false;
 };
 
 // Parameters the device is created with (the original's present parameters that matter).
@@ -185,10 +194,15 @@ class StateDevice : public RenderDevice {
     }
     virtual HRESULT OnClear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) { return D3D_OK; }
     virtual HRESULT OnPresent() { return D3D_OK; }
-    // Called after a shader object is created and checked; a back end may translate it here
-    // and refuse it (the creation then fails).
-    virtual HRESULT OnCreateVertexShader(VertexShaderObject&) { return D3D_OK; }
-    virtual HRESULT OnCreatePixelShader(PixelShaderObject&) { return D3D_OK; }
+    // Called after a shader object is created and its tokens decoded and checked (`program`
+    // is null for a declaration without a function); a back end translates it here and may
+    // refuse it (the creation then fails).
+    virtual HRESULT OnCreateVertexShader(VertexShaderObject&, const shader::Program*) {
+        return D3D_OK;
+    }
+    virtual HRESULT OnCreatePixelShader(PixelShaderObject&, const shader::Program&) {
+        return D3D_OK;
+    }
     // Whether SetRenderTarget may pair this depth-stencil surface with this colour target.
     // The original API wants the depth buffer at least as large as the target; a back end
     // whose depth buffer grows with the targets it serves may accept more.

@@ -65,17 +65,24 @@ TEST_F(ShaderProgramTest, ReadingTwiceGivesTwoEqualIndependentCopies) {
     EXPECT_NE(a.function(), b.function());
 }
 
-TEST_F(ShaderProgramTest, MalformedProgramIsReportedWithItsEntryAndNotCreated) {
-    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\bad.pso"), 0u);
+// The device still gets the program and hands out a handle that draws nothing.
+TEST_F(ShaderProgramTest, MalformedProgramIsReportedWithItsEntryAndCreatedAsFailed) {
+    const DWORD bad = assets::CreatePixelProgram(device, "!shaders\\bad.pso");
     ASSERT_EQ(reports.reports.size(), 1u);
     EXPECT_NE(reports.reports[0].find("!shaders\\bad.pso: token 1: unknown opcode 99"),
               std::string::npos)
         << reports.reports[0];
-    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\odd.pso"), 0u);
+    ASSERT_NE(bad, 0u);
+    ASSERT_NE(device.pixelShaderObject(bad), nullptr);
+    EXPECT_TRUE(device.pixelShaderObject(bad)->failed);
+    const DWORD odd = assets::CreatePixelProgram(device, "!shaders\\odd.pso");
     EXPECT_NE(reports.reports.back().find("3 bytes"), std::string::npos);
+    EXPECT_TRUE(device.pixelShaderObject(odd)->failed);
     // A vertex program where a pixel program belongs is refused too.
-    EXPECT_EQ(assets::CreatePixelProgram(device, "!shaders\\ShEf.vso"), 0u);
-    EXPECT_TRUE(device.callsNamed("CreatePixelShader").empty());
+    const DWORD wrong = assets::CreatePixelProgram(device, "!shaders\\ShEf.vso");
+    EXPECT_TRUE(device.pixelShaderObject(wrong)->failed);
+    EXPECT_EQ(reports.reports.size(), 3u);  // each once, by the entry's check
+    EXPECT_EQ(device.callsNamed("CreatePixelShader").size(), 3u);
 }
 
 TEST_F(ShaderProgramTest, MissingEntryIsReportedByThePackAndCreatesNothing) {

@@ -116,7 +116,7 @@ TEST(StateDeviceTest, ShaderHandlesAreDistinctFromFvfCodes) {
     gfx::StateDevice dev({});
     const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3),
                           D3DVSD_REG(1, D3DVSDT_FLOAT2), D3DVSD_END()};
-    const DWORD vs[] = {0xFFFE0101u, 0x0000FFFFu};
+    const DWORD vs[] = {0xFFFE0101u, 0x00000001u, 0xC00F0000u, 0x90E40000u, 0x0000FFFFu};
     DWORD h = 0;
     ASSERT_EQ(dev.CreateVertexShader(decl, vs, sizeof vs, &h, 0), D3D_OK);
     EXPECT_TRUE(gfx::StateDevice::IsShaderHandle(h));
@@ -124,15 +124,28 @@ TEST(StateDeviceTest, ShaderHandlesAreDistinctFromFvfCodes) {
     ASSERT_NE(dev.vertexShaderObject(h), nullptr);
     EXPECT_EQ(dev.vertexShaderObject(h)->layout.streamStride[0], 20u);
     EXPECT_EQ(dev.vertexShaderObject(h)->declaration.size(), 4u);
-    // A pixel stream handed as a vertex program is refused and leaves the handle 0.
+    // A pixel stream handed as a vertex program is refused, with a handle of its own that
+    // selects a record marked failed.
     const DWORD ps[] = {0xFFFF0101u, 0x0000FFFFu};
     DWORD bad = 123;
     EXPECT_EQ(dev.CreateVertexShader(decl, ps, sizeof ps, &bad, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(bad, 0u);
-    // A truncated stream without its end token is refused.
+    EXPECT_TRUE(gfx::StateDevice::IsShaderHandle(bad));
+    EXPECT_NE(bad, h);
+    ASSERT_NE(dev.vertexShaderObject(bad), nullptr);
+    EXPECT_TRUE(dev.vertexShaderObject(bad)->failed);
+    EXPECT_FALSE(dev.vertexShaderObject(h)->failed);
+    EXPECT_EQ(dev.SetVertexShader(bad), D3D_OK);
+    // A truncated stream without its end token is refused likewise; so is a bad declaration.
     DWORD p = 0;
     EXPECT_EQ(dev.CreatePixelShader(ps, 4, &p), D3DERR_INVALIDCALL);
+    ASSERT_NE(dev.pixelShaderObject(p), nullptr);
+    EXPECT_TRUE(dev.pixelShaderObject(p)->failed);
+    EXPECT_EQ(dev.SetPixelShader(p), D3D_OK);
+    DWORD badDecl = 0;
+    EXPECT_EQ(dev.CreateVertexShader(nullptr, vs, sizeof vs, &badDecl, 0), D3DERR_INVALIDCALL);
+    EXPECT_TRUE(dev.vertexShaderObject(badDecl)->failed);
     ASSERT_EQ(dev.CreatePixelShader(ps, sizeof ps, &p), D3D_OK);
+    EXPECT_FALSE(dev.pixelShaderObject(p)->failed);
     EXPECT_EQ(dev.SetPixelShader(p + 1), D3DERR_INVALIDCALL);
 }
 

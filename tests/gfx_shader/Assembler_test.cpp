@@ -83,8 +83,13 @@ TEST(AssemblerTest, AcceptsTheCommonSpellings) {
         Assemble("vs.1.1\nmov a0.x, v0.x\nmov r0, c[a0.x+3].xyyy\nmov oPos, r0\n", "x", b, error))
         << error;
     EXPECT_EQ(a, b);
-    ASSERT_TRUE(Assemble("ps.1.4\ntexld r0, t0_db\n", "x", a, error)) << error;
-    ASSERT_TRUE(Assemble("ps.1.4\ntexld r0, t0_dz\n", "x", b, error)) << error;
+    ASSERT_TRUE(Assemble("ps.1.4\ntexcrd r1, t0\nphase\ntexld r0, r1_db\n", "x", a, error))
+        << error;
+    ASSERT_TRUE(Assemble("ps.1.4\ntexcrd r1, t0\nphase\ntexld r0, r1_dz\n", "x", b, error))
+        << error;
+    EXPECT_EQ(a, b);
+    ASSERT_TRUE(Assemble("ps.1.4\ntexld r0, t0_da.xyw\n", "x", a, error)) << error;
+    ASSERT_TRUE(Assemble("ps.1.4\ntexld r0, t0_dw.xyw\n", "x", b, error)) << error;
     EXPECT_EQ(a, b);
 }
 
@@ -112,6 +117,12 @@ TEST(AssemblerTest, ErrorsNameFileLineAndColumn) {
         {"ps.1.1\n+mov r0, c0\n", "f.psa:2:2: co-issued instruction without"},
         {"vs.1.1\nmov r0, c[a0.x + \n", "f.psa:2:9: missing ']'"},
         {"", "f.psa:1:1: no version line"},
+        // The decoder's rules, per instruction and over the stream, point at their line.
+        {"ps.1.1\ncnd r0, c0.a, c1, c2\n", "f.psa:2:9: cnd reads its condition from r0.a"},
+        {"ps.1.4\ntexld r0, t0_x2\n", "f.psa:2:11: 'texld' takes no source modifier"},
+        {"ps.1.1\nmov r0, c0\ntex t0\n", "f.psa:3:1: texture instruction 'tex' after"},
+        {"vs.1.1\nmov_sat oD0, v0\n", "_sat is not available in vertex programs"},
+        {"vs.1.1\nmov oD0, v0\n", "f.psa:2:1: the vertex program never writes oPos"},
     };
     for (const AsmError& c : cases) {
         std::vector<uint32_t> tokens;

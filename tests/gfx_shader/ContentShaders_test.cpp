@@ -49,15 +49,9 @@ TEST(ContentShadersTest, EveryEntryAssemblesDecodesAndCompiles) {
         gfx::shader::GlslStage stage;
         GlHarness* gl = GlHarness::Get();
         if (pixel) {
-            // Stages 1 to 3 of the surface passes hold the normalisation cube map.
-            gfx::shader::SamplerKinds kinds{};
-            if (entry.find("shading2") != std::string::npos)
-                kinds[2] = kinds[3] = gfx::shader::SamplerKind::Cube;
-            if (entry.find("shading32") != std::string::npos)
-                kinds[1] = kinds[2] = kinds[3] = gfx::shader::SamplerKind::Cube;
-            ASSERT_TRUE(gfx::shader::TranslatePixelProgram(program, kinds, stage, error)) << error;
+            ASSERT_TRUE(gfx::shader::TranslatePixelProgram(program, stage, error)) << error;
             if (gl) {
-                EXPECT_TRUE(gl->compilePixel(stage, kinds, error)) << error;
+                EXPECT_TRUE(gl->compilePixel(stage, error)) << error;
             }
         } else {
             ASSERT_TRUE(gfx::shader::TranslateVertexProgram(program, stage, error)) << error;

@@ -21,10 +21,10 @@ std::vector<uint32_t> Asm(const std::string& source) {
 }
 
 TEST(DecoderTest, ReadsTheTokensOfAnInstruction) {
-    // mov oD0, v5 in vs.1.1, as the token format lays it out.
-    const std::vector<uint32_t> tokens = {0xFFFE0101, 0x00000001, 0xD00F0000, 0x90E40005,
+    // mov oPos, v5 in vs.1.1, as the token format lays it out.
+    const std::vector<uint32_t> tokens = {0xFFFE0101, 0x00000001, 0xC00F0000, 0x90E40005,
                                           0x0000FFFF};
-    EXPECT_EQ(Asm("vs.1.1\nmov oD0, v5\n"), tokens);
+    EXPECT_EQ(Asm("vs.1.1\nmov oPos, v5\n"), tokens);
     Program p;
     std::string error;
     ASSERT_TRUE(Decode(tokens.data(), tokens.size(), p, error)) << error;
@@ -33,7 +33,7 @@ TEST(DecoderTest, ReadsTheTokensOfAnInstruction) {
     ASSERT_EQ(p.instructions.size(), 1u);
     const Instruction& i = p.instructions[0];
     EXPECT_EQ(i.opcode, Opcode::Mov);
-    EXPECT_EQ(i.dst.type, RegType::AttrOut);
+    EXPECT_EQ(i.dst.type, RegType::RastOut);
     EXPECT_EQ(i.dst.index, 0u);
     EXPECT_EQ(i.src[0].type, RegType::Input);
     EXPECT_EQ(i.src[0].index, 5u);
@@ -168,10 +168,127 @@ const Bad kBad[] = {
      {0xFFFE0101, 1, 0x900F0000, 0x90E40000, 0xFFFF},
      "token 2: 'mov' cannot write"},
     {"projective_on_arith", {0xFFFF0104, 1, 0x800F0000, 0xA9E40000, 0xFFFF}, "token 3: _dz/_dw"},
+    // Operand rules of particular instructions.
+    {"cnd_condition_not_r0a",
+     {0xFFFF0101, 80, 0x800F0000, 0xA0FF0000, 0xA0E40001, 0xA0E40002, 0xFFFF},
+     "token 3: cnd reads its condition from r0.a"},
+    {"cnd_condition_r0_unswizzled",
+     {0xFFFF0103, 80, 0x800F0000, 0x80E40000, 0xA0E40001, 0xA0E40002, 0xFFFF},
+     "token 3: cnd reads its condition from r0.a"},
+    {"bem_without_phase",
+     {0xFFFF0104, 89, 0x80030001, 0xA0E40000, 0xA0E40001, 0xFFFF},
+     "token 1: bem belongs to phase 1"},
+    {"bem_after_phase",
+     {0xFFFF0104, 0xFFFD, 89, 0x80030001, 0xA0E40000, 0xA0E40001, 0xFFFF},
+     "token 2: bem belongs to phase 1"},
+    {"bem_writes_rgb",
+     {0xFFFF0104, 89, 0x80070001, 0xA0E40000, 0xA0E40001, 0xFFFD, 0xFFFF},
+     "token 2: bem writes .rg only"},
+    {"bem_twice",
+     {0xFFFF0104, 89, 0x80030001, 0xA0E40000, 0xA0E40001, 89, 0x80030002, 0xA0E40000, 0xA0E40001,
+      0xFFFD, 0xFFFF},
+     "token 5: a second bem"},
+    {"bem_coissued",
+     {0xFFFF0104, 1, 0x80080000, 0xA0E40000, 0x40000059, 0x80030001, 0xA0E40000, 0xA0E40001, 0xFFFD,
+      0xFFFF},
+     "token 4: 'bem' cannot co-issue"},
+    {"colour_read_in_phase_1",
+     {0xFFFF0104, 1, 0x800F0000, 0x90E40000, 0xFFFD, 1, 0x800F0000, 0xA0E40000, 0xFFFF},
+     "token 3: colour registers cannot be read in phase 1"},
+    {"texld_from_temp_in_phase_1",
+     {0xFFFF0104, 64, 0x800F0001, 0xB0E40000, 66, 0x800F0000, 0x80E40001, 0xFFFD, 0xFFFF},
+     "token 6: texld reads a temporary register only in phase 2"},
+    {"texld_source_x2",
+     {0xFFFF0104, 66, 0x800F0000, 0xB7E40000, 0xFFFF},
+     "token 3: 'texld' takes no source modifier"},
+    {"texld_coordinates_dz",
+     {0xFFFF0104, 66, 0x800F0000, 0xB9E40000, 0xFFFF},
+     "token 3: 'texld' takes no source modifier but _dw"},
+    {"texld_temp_dw",
+     {0xFFFF0104, 64, 0x800F0001, 0xB0E40000, 0xFFFD, 66, 0x800F0000, 0x8AE40001, 0xFFFF},
+     "token 7: 'texld' takes no source modifier but _dz"},
+    {"texcrd_dz",
+     {0xFFFF0104, 64, 0x800F0000, 0xB9E40000, 0xFFFF},
+     "token 3: 'texcrd' takes no source modifier but _dw"},
+    {"dz_three_times",
+     {0xFFFF0104, 64, 0x800F0001, 0xB0E40000, 0xFFFD, 66, 0x800F0000, 0x89E40001, 66, 0x800F0002,
+      0x89E40001, 66, 0x800F0003, 0x89E40001, 0xFFFF},
+     "token 13: _dz may be used twice"},
+    {"tex_sat",
+     {0xFFFF0101, 66, 0xB01F0000, 0xFFFF},
+     "token 2: 'tex' is a texture-address instruction and takes no result modifier"},
+    {"texbem_x2",
+     {0xFFFF0101, 66, 0xB00F0000, 67, 0xB10F0001, 0xB0E40000, 0xFFFF},
+     "token 4: 'texbem' is a texture-address instruction and takes no result modifier"},
+    {"texld_sat",
+     {0xFFFF0104, 66, 0x801F0000, 0xB0E40000, 0xFFFF},
+     "token 2: 'texld' is a texture-address instruction"},
+    {"tex_write_mask",
+     {0xFFFF0101, 66, 0xB0070000, 0xFFFF},
+     "token 2: 'tex' is a texture-address instruction and takes no write mask"},
+    {"texbem_negated_source",
+     {0xFFFF0101, 66, 0xB00F0000, 67, 0xB00F0001, 0xB1E40000, 0xFFFF},
+     "token 5: 'texbem' takes no source modifier"},
+    {"texreg2ar_bx2",
+     {0xFFFF0102, 66, 0xB00F0000, 69, 0xB00F0001, 0xB4E40000, 0xFFFF},
+     "token 5: 'texreg2ar' takes no source modifier"},
+    {"write_mask_rg_in_1_1",
+     {0xFFFF0101, 1, 0x80030000, 0xA0E40000, 0xFFFF},
+     "token 2: write mask .rg needs ps.1.4"},
+    {"dp3_alpha_in_1_1",
+     {0xFFFF0101, 8, 0x80080000, 0xA0E40000, 0xA0E40001, 0xFFFF},
+     "token 2: dp3 writes .rgb or .rgba"},
+    // Stream rules.
+    {"vertex_sat",
+     {0xFFFE0101, 1, 0xC01F0000, 0x90E40000, 0xFFFF},
+     "token 2: _sat is not available in vertex programs"},
+    {"vertex_without_oPos",
+     {0xFFFE0101, 1, 0xD00F0000, 0x90E40005, 0xFFFF},
+     "token 4: the vertex program never writes oPos"},
+    {"coissue_both_full",
+     {0xFFFF0101, 1, 0x800F0000, 0xA0E40000, 0x40000001, 0x80080001, 0xA0E40000, 0xFFFF},
+     "token 4: co-issued instructions must split colour (.rgb) and alpha (.a)"},
+    {"coissue_both_colour",
+     {0xFFFF0101, 1, 0x80070000, 0xA0E40000, 0x40000001, 0x80070001, 0xA0E40000, 0xFFFF},
+     "token 4: co-issued instructions must split"},
+    {"dp4_coissued",
+     {0xFFFF0102, 9, 0x80070000, 0xA0E40000, 0xA0E40001, 0x40000001, 0x80080001, 0xA0E40000,
+      0xFFFF},
+     "token 5: 'dp4' cannot co-issue"},
+    {"tex_after_arithmetic",
+     {0xFFFF0101, 1, 0x800F0000, 0xA0E40000, 66, 0xB00F0000, 0xFFFF},
+     "token 4: texture instruction 'tex' after arithmetic"},
+    {"texld_after_arithmetic_in_a_phase",
+     {0xFFFF0104, 1, 0x800F0000, 0xA0E40000, 66, 0x800F0001, 0xB0E40000, 0xFFFF},
+     "token 4: texture instruction 'texld' after arithmetic in the same phase"},
+    {"def_after_an_instruction",
+     {0xFFFF0101, 1, 0x800F0000, 0xA0E40000, 81, 0xA00F0001, 0, 0, 0, 0, 0xFFFF},
+     "token 4: def must come before every other instruction"},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, MalformedTest, ::testing::ValuesIn(kBad),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// What the rules above leave open: a ps.1.4 program without a phase marker is all phase 2,
+// where colour registers and dependent reads are fine, and each phase starts its own texture
+// instructions.
+TEST(DecoderTest, PhaseRulesAcceptWhatTheyAllow) {
+    const char* valid[] = {
+        "ps.1.4\nmov r0, v0\n",
+        "ps.1.4\ntexcrd r1, t0\nphase\ntexld r2, r1_dz\nmov r0, v1\n",
+        "ps.1.4\ntexld r1, t0\nmov r2, r1\nphase\ntexld r3, r2\nadd r0, r3, v0\n",
+        "ps.1.4\ntexcrd r1.rg, t0_dw.xyw\nbem r2.rg, r1, c0\nphase\ntexld r2, r2\n",
+        "ps.1.1\nmov r0.a, c0\n+mul r0.rgb, c1, c0\n",
+        "ps.1.4\nmov r0.b, c0\n+mov r0.a, c1\n",
+        "vs.1.1\nm4x4 oPos, v0, c0\n",
+    };
+    for (const char* source : valid) {
+        const auto tokens = Asm(source);
+        Program p;
+        std::string error;
+        EXPECT_TRUE(Decode(tokens.data(), tokens.size(), p, error)) << source << error;
+    }
+}
 
 TEST(TokenCheckTest, RefusesTheWrongKindOfProgram) {
     const auto ps = Asm("ps.1.1\nmov r0, c0\n");
@@ -188,15 +305,16 @@ TEST(TokenCheckTest, DeviceCreationFailsForAMalformedStream) {
     ps.pop_back();  // no end token
     EXPECT_EQ(device.CreatePixelShader(ps.data(), static_cast<UINT>(ps.size() * 4), &handle),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(handle, 0u);
-    EXPECT_EQ(device.pixelShaderObject(handle), nullptr);
+    ASSERT_NE(device.pixelShaderObject(handle), nullptr);
+    EXPECT_TRUE(device.pixelShaderObject(handle)->failed);
     const DWORD decl[] = {0x20000000, 0x40020000, 0xFFFFFFFF};
     auto vs = Asm("vs.1.1\nmov oPos, v0\n");
     vs[3] = 0x90E4000F + 1;  // v16: no such input register
     EXPECT_EQ(
         device.CreateVertexShader(decl, vs.data(), static_cast<UINT>(vs.size() * 4), &handle, 0),
         D3DERR_INVALIDCALL);
-    EXPECT_EQ(handle, 0u);
+    ASSERT_NE(device.vertexShaderObject(handle), nullptr);
+    EXPECT_TRUE(device.vertexShaderObject(handle)->failed);
 }
 
 // Random damage to valid programs must never crash, read out of bounds or hang; whatever
@@ -207,8 +325,8 @@ TEST(DecoderRobustnessTest, TruncationsAndBitFlipsAreHandled) {
             "lit r1, v2\nlogp r2, r1.w\nmov oD0, r2\nmov oFog, r1.y\n"),
         Asm("ps.1.1\ntex t0\ntexbeml t1, t0\ntexm3x2pad t2, t0_bx2\ntexm3x2tex t3, t0_bx2\n"
             "mul_x2 r0.rgb, t1, v0\n+mov r0.a, c0.a\ncnd r0, r0.a, r0, c1\n"),
-        Asm("ps.1.4\ndef c0, 1, 0, 0, 1\ntexcrd r1, t1\ntexld r0, t0_dz\nbem r2.rg, r0, r1\n"
-            "phase\ntexld r3, r2\ncmp_sat r0, r3, c0, v0\n"),
+        Asm("ps.1.4\ndef c0, 1, 0, 0, 1\ntexcrd r1, t1\ntexld r0, t0_dw.xyw\nbem r2.rg, r0, r1\n"
+            "phase\ntexld r3, r2_dz\ncmp_sat r0, r3, c0, v0\n"),
     };
     std::mt19937 rng(1234);
     for (const auto& seed : seeds) {
@@ -230,7 +348,7 @@ TEST(DecoderRobustnessTest, TruncationsAndBitFlipsAreHandled) {
                 continue;
             }
             GlslStage stage;
-            const bool ok = p.version.pixel ? TranslatePixelProgram(p, SamplerKinds{}, stage, error)
+            const bool ok = p.version.pixel ? TranslatePixelProgram(p, stage, error)
                                             : TranslateVertexProgram(p, stage, error);
             EXPECT_TRUE(ok) << error;
         }

@@ -30,11 +30,8 @@ inline bool RunPs(const std::string& source, const PixelInputs& in, PixelOutputs
     if (!gfx::shader::Assemble(source, "test.psa", tokens, error)) return false;
     gfx::shader::Program program;
     if (!gfx::shader::Decode(tokens.data(), tokens.size(), program, error)) return false;
-    gfx::shader::SamplerKinds kinds{};
-    for (const auto& [unit, tex] : in.textures)
-        if (tex.cube) kinds[unit] = gfx::shader::SamplerKind::Cube;
     gfx::shader::GlslStage stage;
-    if (!gfx::shader::TranslatePixelProgram(program, kinds, stage, error)) return false;
+    if (!gfx::shader::TranslatePixelProgram(program, stage, error)) return false;
     return GlHarness::Get()->runPixel(stage, in, out, error);
 }
 

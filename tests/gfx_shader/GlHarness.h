@@ -62,15 +62,13 @@ class GlHarness {
                   std::string& error);
     // Compiles and links only (for generated code of whole programs).
     bool compileVertex(const gfx::shader::GlslStage& stage, std::string& error);
-    bool compilePixel(const gfx::shader::GlslStage& stage, const gfx::shader::SamplerKinds& kinds,
-                      std::string& error);
+    bool compilePixel(const gfx::shader::GlslStage& stage, std::string& error);
 
   private:
     bool init();
     GLuint build(const std::string& vs, const std::string& fs, bool feedback, std::string& error);
     std::string vertexSource(const gfx::shader::GlslStage& stage) const;
-    std::string pixelSource(const gfx::shader::GlslStage& stage,
-                            const gfx::shader::SamplerKinds& kinds) const;
+    std::string pixelSource(const gfx::shader::GlslStage& stage) const;
 
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLContext context_ = EGL_NO_CONTEXT;

@@ -10,13 +10,13 @@ namespace {
 
 using gfx::shader::GlslStage;
 using gfx::shader::SamplerKind;
-using gfx::shader::SamplerKinds;
 
 const char* kPixelUniforms =
     "uniform vec4 dx_pc[8];\n"
     "uniform vec4 dx_bumpMat[8];\n"
     "uniform vec2 dx_bumpLum[8];\n"
     "uniform vec4 dx_tfactor;\n"
+    "uniform ivec4 dx_samplers;\n"
     "uniform vec4 h_iD0;\n"
     "uniform vec4 h_iD1;\n"
     "uniform vec4 h_iT[8];\n";
@@ -148,13 +148,12 @@ std::string GlHarness::vertexSource(const GlslStage& stage) const {
     return s;
 }
 
-std::string GlHarness::pixelSource(const GlslStage& stage, const SamplerKinds& kinds) const {
+std::string GlHarness::pixelSource(const GlslStage& stage) const {
     std::string s = "#version 330 core\n";
     s += kPixelUniforms;
     for (unsigned i = 0; i < 8; ++i)
-        s += std::string("uniform ") +
-             (kinds[i] == SamplerKind::Cube ? "samplerCube " : "sampler2D ") +
-             gfx::shader::SamplerName(i, kinds[i]) + ";\n";
+        s += "uniform sampler2D " + gfx::shader::SamplerName(i, SamplerKind::Texture2D) +
+             ";\nuniform samplerCube " + gfx::shader::SamplerName(i, SamplerKind::Cube) + ";\n";
     s += "out vec4 h_color;\n";
     s += stage.declarations;
     s += "void main() {\n"
@@ -174,11 +173,10 @@ bool GlHarness::compileVertex(const GlslStage& stage, std::string& error) {
     return true;
 }
 
-bool GlHarness::compilePixel(const GlslStage& stage, const SamplerKinds& kinds,
-                             std::string& error) {
+bool GlHarness::compilePixel(const GlslStage& stage, std::string& error) {
     const std::string vs =
         "#version 330 core\nvoid main() { gl_Position = vec4(0.0, 0.0, 0.0, 1.0); }\n";
-    GLuint p = build(vs, pixelSource(stage, kinds), false, error);
+    GLuint p = build(vs, pixelSource(stage), false, error);
     if (!p) return false;
     glDeleteProgram(p);
     return true;
@@ -225,15 +223,15 @@ bool GlHarness::runVertex(const GlslStage& stage, const VertexInputs& in, Vertex
 
 bool GlHarness::runPixel(const GlslStage& stage, const PixelInputs& in, PixelOutputs& out,
                          std::string& error) {
-    SamplerKinds kinds{};
+    int cubes = 0;
     for (const auto& [unit, tex] : in.textures)
-        if (tex.cube) kinds[unit] = SamplerKind::Cube;
+        if (tex.cube) cubes |= 1 << unit;
     const std::string vs =
         "#version 330 core\n"
         "void main() {\n"
         "  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);\n"
         "  gl_Position = vec4(p, 0.5, 1.0);\n}\n";
-    GLuint program = build(vs, pixelSource(stage, kinds), false, error);
+    GLuint program = build(vs, pixelSource(stage), false, error);
     if (!program) return false;
     glUseProgram(program);
     glUniform4fv(glGetUniformLocation(program, "dx_pc"), 8, in.c[0].data());
@@ -242,18 +240,22 @@ bool GlHarness::runPixel(const GlslStage& stage, const PixelInputs& in, PixelOut
     glUniform4fv(glGetUniformLocation(program, "h_iD0"), 1, in.d0.data());
     glUniform4fv(glGetUniformLocation(program, "h_iD1"), 1, in.d1.data());
     glUniform4fv(glGetUniformLocation(program, "h_iT"), 8, in.t[0].data());
+    glUniform4i(glGetUniformLocation(program, "dx_samplers"), cubes, 0, 0, 0);
     std::vector<GLuint> textures;
     for (unsigned unit = 0; unit < 8; ++unit) {
-        glUniform1i(
-            glGetUniformLocation(program, gfx::shader::SamplerName(unit, kinds[unit]).c_str()),
-            static_cast<GLint>(unit));
+        glUniform1i(glGetUniformLocation(
+                        program, gfx::shader::SamplerName(unit, SamplerKind::Texture2D).c_str()),
+                    static_cast<GLint>(unit));
+        glUniform1i(glGetUniformLocation(program,
+                                         gfx::shader::SamplerName(unit, SamplerKind::Cube).c_str()),
+                    static_cast<GLint>(gfx::shader::CubeUnit(unit)));
         auto it = in.textures.find(static_cast<int>(unit));
         if (it == in.textures.end()) continue;
         const TextureData& t = it->second;
         GLuint tex = 0;
         glGenTextures(1, &tex);
         textures.push_back(tex);
-        glActiveTexture(GL_TEXTURE0 + unit);
+        glActiveTexture(GL_TEXTURE0 + (t.cube ? gfx::shader::CubeUnit(unit) : unit));
         const GLenum target = t.cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
         glBindTexture(target, tex);
         const size_t faceTexels = static_cast<size_t>(t.size) * t.size;

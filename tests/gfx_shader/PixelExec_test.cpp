@@ -78,8 +78,11 @@ const PsCase kArith[] = {
     {"def_is_clamped", "ps.1.1\ndef c3, 0.5, 2, -0.25, 0\nmov r0, c3", {0.5f, 1, -0.25f, 0}},
     {"nop", "ps.1.0\nmov r0, c0\nnop", {0.5f, 0.25f, -0.5f, 1}},
     {"bem_uses_the_stage_matrix",
-     "ps.1.4\nbem r1.rg, c0, c1\nmov r0, r1",
+     "ps.1.4\nbem r1.rg, c0, c1\nphase\nmov r0, r1",
      {0.6875f, 1.1875f, 0, 0}},
+    {"temporary_alpha_is_lost_at_the_phase",
+     "ps.1.4\nmov r1, c1\nphase\nmov r0, r1",
+     {0.75f, 0.75f, 0.25f, 0}},
     {"texture_register_as_temporary",
      "ps.1.1\nmov t1, c0\nmul r0, t1, c1",
      {0.375f, 0.1875f, -0.125f, 0.5f}},
@@ -261,11 +264,20 @@ TEST_F(PixelTextureTest, TexldSamplesTheStageOfItsDestination) {
     in.t[2] = {0.34f, 0.72f, 2, 4};
     EXPECT_TRUE(
         Near(run("ps.1.4\ntexld r1, t2\nmov r0, r1", in).color, {Q(0.34f), Q(0.72f), 0.5f, 1}));
-    // Projection: by z, or by w through the .xyw selector.
-    EXPECT_TRUE(
-        Near(run("ps.1.4\ntexld r1, t2_dz\nmov r0, r1", in).color, {Q(0.17f), Q(0.36f), 0.5f, 1}));
+    // Projection: a phase 2 read of a temporary by its z, or a coordinate set by its w through
+    // the .xyw selector.
+    EXPECT_TRUE(Near(run("ps.1.4\ntexcrd r2, t2\nphase\ntexld r1, r2_dz\nmov r0, r1", in).color,
+                     {Q(0.17f), Q(0.36f), 0.5f, 1}));
     EXPECT_TRUE(Near(run("ps.1.4\ntexld r1, t2_dw.xyw\nmov r0, r1", in).color,
                      {Q(0.085f), Q(0.18f), 0.5f, 1}));
+}
+
+TEST_F(PixelTextureTest, ProjectionByZeroGivesOne) {
+    PixelInputs in;
+    in.t[1] = {0.3f, 0.6f, 0, 2};
+    EXPECT_TRUE(Near(run("ps.1.4\ntexcrd r0.rg, t1_dw.xyw", in).color, {0.15f, 0.3f, 0, 0}));
+    in.t[1] = {0.3f, 0.6f, 0, 0};
+    EXPECT_TRUE(Near(run("ps.1.4\ntexcrd r0.rg, t1_dw.xyw", in).color, {1, 1, 0, 0}));
 }
 
 TEST_F(PixelTextureTest, TexcrdCopiesCoordinatesWithinTheRegisterRange) {

@@ -9,7 +9,7 @@ namespace {
 
 struct VsCase {
     const char* name;
-    const char* body;  // after "vs.1.1"; results go to oT0 unless noted
+    const char* body;  // after "vs.1.1", before "mov oPos, v0"; results go to oT0
     Vec4 expected;
 };
 
@@ -32,7 +32,8 @@ TEST_P(VertexInstructionTest, MatchesTheDefinition) {
     in.c[5] = {-1, -2, -3, -4};
     VertexOutputs out;
     std::string error;
-    ASSERT_TRUE(RunVs(std::string("vs.1.1\n") + c.body, in, out, error)) << error;
+    ASSERT_TRUE(RunVs(std::string("vs.1.1\n") + c.body + "\nmov oPos, v0", in, out, error))
+        << error;
     EXPECT_TRUE(Near(out.t[0], c.expected)) << c.body;
 }
 

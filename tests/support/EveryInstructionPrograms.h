@@ -81,18 +81,19 @@ inline const std::vector<std::pair<std::string, std::string>>& EveryInstructionP
          "ps.1.4\n"
          "def c0, 0.25, 0.5, 0.75, 1\n"
          "texld r0, t0\n"
-         "texcrd r1.rgb, t1_dw.xyw\n"
-         "texld r2, t2_dz\n"
+         "texcrd r1.rg, t1_dw.xyw\n"
+         "texld r2, t2_dw.xyw\n"
          "bem r3.rg, r0, r1\n"
-         "mul_x8 r4, r0_x2, -c0\n"
+         "mul_x8 r4.rgb, r0_x2, -c0\n"
          "+mov_d8 r4.a, -r1_x2.g\n"
          "phase\n"
          "texld r3, r3\n"
+         "texld r4, r2_dz\n"
          "texld r5, t5.xyz\n"
          "texkill r1\n"
-         "cmp_d4 r0, r3, r5, v1\n"
-         "cnd_x4 r1, r0.abgr, c0, r5\n"
-         "texdepth r5\n"},
+         "texdepth r5\n"
+         "cmp_d4 r0, r3, r4, v1\n"
+         "cnd_x4 r1, r0.abgr, c0, r4\n"},
     };
     return programs;
 }

@@ -69,7 +69,9 @@ int main(int argc, char** argv) {
         std::ofstream out(output, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(tokens.data()),
                   static_cast<std::streamsize>(tokens.size() * 4));
-        if (!out) {
+        // The bytes may only reach the file when it is closed (a full disk shows there).
+        out.close();
+        if (out.fail()) {
             std::fprintf(stderr, "shadertool: cannot write %s\n", output.c_str());
             return 1;
         }
@@ -92,12 +94,10 @@ int main(int argc, char** argv) {
     if (command == "glsl") {
         gfx::shader::Program program;
         gfx::shader::GlslStage stage;
-        gfx::shader::SamplerKinds kinds{};
         bool ok = gfx::shader::Decode(tokens.data(), tokens.size(), program, error);
         if (ok)
-            ok = program.version.pixel
-                     ? gfx::shader::TranslatePixelProgram(program, kinds, stage, error)
-                     : gfx::shader::TranslateVertexProgram(program, stage, error);
+            ok = program.version.pixel ? gfx::shader::TranslatePixelProgram(program, stage, error)
+                                       : gfx::shader::TranslateVertexProgram(program, stage, error);
         if (!ok) {
             std::fprintf(stderr, "%s: %s\n", input.c_str(), error.c_str());
             return 1;

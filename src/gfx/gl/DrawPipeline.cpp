@@ -55,6 +55,11 @@ bool GlRenderDevice::resolveLayout() {
     if (IsShaderHandle(vs)) {
         const VertexShaderObject* obj = vertexShaderObject(vs);
         if (!obj) return false;
+        if (obj->failed) {
+            ReportOnce("draw skipped: vertex shader " + std::to_string(vs) +
+                       " failed at its creation");
+            return false;
+        }
         layout_ = &obj->layout;
         if (!obj->function.empty()) vertexProgram_ = obj;
         return true;
@@ -84,10 +89,11 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
         BaseTexture* tex = state_.textures[i];
         GLuint want2D = 0, wantCube = 0;
         if (tex) {
-            // Upload on this unit, so the binding it leaves is the one recorded below.
-            activeUnit(i);
-            const GLuint before =
-                tex->GetType() == D3DRTYPE_CUBETEXTURE ? u.textureCube : u.texture2D;
+            // Upload on the unit the texture is bound to, so the binding it leaves is the one
+            // recorded below.
+            const bool cube = tex->GetType() == D3DRTYPE_CUBETEXTURE;
+            activeUnit(cube ? shader::CubeUnit(i) : i);
+            const GLuint before = cube ? u.textureCube : u.texture2D;
             GlTexture* gt = SyncTexture(*tex, stats_.uploads);
             if (gt && gt->target == GL_TEXTURE_CUBE_MAP) {
                 wantCube = gt->id;
@@ -103,7 +109,7 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
             u.texture2D = want2D;
         }
         if (u.textureCube != wantCube) {
-            activeUnit(i);
+            activeUnit(shader::CubeUnit(i));
             glBindTexture(GL_TEXTURE_CUBE_MAP, wantCube);
             u.textureCube = wantCube;
         }
@@ -115,6 +121,7 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
             tex && tex->GetLevelCount() == 1 ? oneLevelSamplers_[i] : stageSamplers_[i];
         if (u.sampler != sampler) {
             glBindSampler(i, sampler);
+            glBindSampler(shader::CubeUnit(i), sampler);
             u.sampler = sampler;
         }
     }
@@ -122,7 +129,7 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
 
 bool GlRenderDevice::selectProgram(uint32_t dirty) {
     if (vertexProgram_) {
-        auto* stage = static_cast<VertexProgramStage*>(vertexProgram_->backend.get());
+        auto* stage = static_cast<const ProgramStage*>(vertexProgram_->backend.get());
         vertexStage_ = stage ? &stage->shader : nullptr;
     } else if (!vertexStage_ || (dirty & kVertexKeyBits)) {
         const ff::VertexKey key = ff::MakeVertexKey(state_, *layout_);
@@ -132,8 +139,14 @@ bool GlRenderDevice::selectProgram(uint32_t dirty) {
         }
     }
     if (state_.pixelShader) {
-        PixelShaderObject* obj = pixelShaderObject(state_.pixelShader);
-        pixelStage_ = obj ? pixelProgramStage(*obj) : nullptr;
+        const PixelShaderObject* obj = pixelShaderObject(state_.pixelShader);
+        if (obj && obj->failed) {
+            ReportOnce("draw skipped: pixel shader " + std::to_string(state_.pixelShader) +
+                       " failed at its creation");
+            return false;
+        }
+        auto* stage = obj ? static_cast<const ProgramStage*>(obj->backend.get()) : nullptr;
+        pixelStage_ = stage ? &stage->shader : nullptr;
     } else if (!pixelStage_ || (dirty & kPixelKeyBits)) {
         const ff::PixelKey key = ff::MakePixelKey(state_);
         if (!pixelStage_ || !ff::SameKey(key, pixelKey_) || (dirty & kDirtyPixelShader)) {
@@ -179,7 +192,7 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
     const int sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST ? 1 : 0;
     if (commonValid_ && sprite == common_.modes[3] &&
         !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget |
-                   kDirtyVertexShader)))
+                   kDirtyVertexShader | kDirtyTextures)))
         return updateFixed(dirty);
     shader::CommonBlock b;
     std::memset(&b, 0, sizeof b);
@@ -233,6 +246,10 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
                      : static_cast<int>(D3DCMP_ALWAYS);
     b.modes[2] = static_cast<int>(rs[D3DRS_ALPHAREF] & 0xFF);
     b.modes[3] = sprite;
+    // Which sampler each stage of a pixel program reads: the one whose kind is bound.
+    for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES; ++i)
+        if (s.textures[i] && s.textures[i]->GetType() == D3DRTYPE_CUBETEXTURE)
+            b.samplers[0] |= 1 << i;
     if (!commonValid_ || std::memcmp(&b, &common_, sizeof b) != 0) {
         common_ = b;
         commonValid_ = true;

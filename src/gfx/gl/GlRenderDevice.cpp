@@ -2,7 +2,6 @@
 #include "gfx/gl/GlRenderDevice.h"
 
 #include "gfx/gl/GlLog.h"
-#include "gfx/shader/Translator.h"
 
 namespace gfx::gl {
 
@@ -10,13 +9,6 @@ namespace {
 
 // The device whose context is current on this thread.
 thread_local GlRenderDevice* currentDevice = nullptr;
-
-uint8_t KindsMask(const shader::SamplerKinds& kinds) {
-    uint8_t mask = 0;
-    for (unsigned i = 0; i < kinds.size(); ++i)
-        if (kinds[i] == shader::SamplerKind::Cube) mask |= static_cast<uint8_t>(1u << i);
-    return mask;
-}
 
 }  // namespace
 
@@ -148,57 +140,26 @@ HRESULT GlRenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
     return StateDevice::SetTextureStageState(stage, type, value);
 }
 
-HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj) {
-    if (obj.function.empty()) return D3D_OK;  // a declaration for fixed-function processing
-    shader::GlslStage stage;
-    std::string error;
-    if (!shader::TranslateVertexShader(obj.function.data(), obj.function.size(), stage, error)) {
-        ReportOnce("vertex program not translated: " + error);
-        return E_FAIL;
-    }
+// Every program is translated and compiled here, once; draws only link a new pair of stages.
+HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj,
+                                             const shader::Program* program) {
+    if (!program) return D3D_OK;  // a declaration for fixed-function processing
     ensureCurrent();
-    auto backend = std::make_unique<VertexProgramStage>();
-    backend->shader = programs_.compileVertex(stage, "vertex program");
-    if (!backend->shader.id) return E_FAIL;
-    obj.backend = std::move(backend);
+    auto stage = std::make_unique<ProgramStage>();
+    stage->shader = programs_.translateVertex(obj.function, *program, "vertex program");
+    if (!stage->shader.id) return E_FAIL;
+    obj.backend = std::move(stage);
     return D3D_OK;
 }
 
-HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj) {
-    // Translated for plain 2D sampling now, so a program that cannot be used fails here;
-    // other sampler kinds are translated when a draw first binds them.
-    obj.backend = std::make_unique<PixelProgramStages>();
+HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj,
+                                            const shader::Program& program) {
     ensureCurrent();
-    const CompiledShader* first = pixelProgramStage(obj);
-    if (!first || !first->id) {
-        obj.backend.reset();
-        return E_FAIL;
-    }
+    auto stage = std::make_unique<ProgramStage>();
+    stage->shader = programs_.translatePixel(obj.function, program, "pixel program");
+    if (!stage->shader.id) return E_FAIL;
+    obj.backend = std::move(stage);
     return D3D_OK;
-}
-
-const CompiledShader* GlRenderDevice::pixelProgramStage(PixelShaderObject& obj) {
-    auto* stages = static_cast<PixelProgramStages*>(obj.backend.get());
-    if (!stages) return nullptr;
-    shader::SamplerKinds kinds{};
-    for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES; ++i) {
-        const BaseTexture* t = state_.textures[i];
-        kinds[i] = t && t->GetType() == D3DRTYPE_CUBETEXTURE ? shader::SamplerKind::Cube
-                                                             : shader::SamplerKind::Texture2D;
-    }
-    // At creation nothing is known of the bindings: 2D throughout.
-    if (!initialized_ || stages->byKinds.empty()) kinds.fill(shader::SamplerKind::Texture2D);
-    const uint8_t mask = KindsMask(kinds);
-    auto it = stages->byKinds.find(mask);
-    if (it != stages->byKinds.end()) return &it->second;
-    shader::GlslStage stage;
-    std::string error;
-    CompiledShader compiled;
-    if (shader::TranslatePixelShader(obj.function.data(), obj.function.size(), kinds, stage, error))
-        compiled = programs_.compilePixel(stage, kinds, "pixel program");
-    else
-        ReportOnce("pixel program not translated: " + error);
-    return &stages->byKinds.emplace(mask, compiled).first->second;
 }
 
 // ------------------------------------------------------------------ factories

@@ -104,11 +104,14 @@ class GlRenderDevice final : public StateDevice {
     HRESULT OnClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                     DWORD stencil) override;
     HRESULT OnPresent() override;
-    HRESULT OnCreateVertexShader(VertexShaderObject& shader) override;
-    HRESULT OnCreatePixelShader(PixelShaderObject& shader) override;
+    HRESULT OnCreateVertexShader(VertexShaderObject& shader,
+                                 const shader::Program* program) override;
+    HRESULT OnCreatePixelShader(PixelShaderObject& shader, const shader::Program& program) override;
     bool DepthStencilFits(const Surface& depthStencil, const Surface& color) const override;
 
   private:
+    // Stage N: its 2D texture on unit N, its cube texture on unit CubeUnit(N), one sampler
+    // object on both.
     struct Unit {
         GLuint texture2D = 0, textureCube = 0, sampler = 0;
     };
@@ -125,7 +128,6 @@ class GlRenderDevice final : public StateDevice {
     void updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type);
     void updateFixed(uint32_t dirty);
     void upload(GLuint buffer, const void* data, size_t bytes);
-    const CompiledShader* pixelProgramStage(PixelShaderObject& shader);
 
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;

@@ -4,6 +4,7 @@
 #include "gfx/gl/ff/PixelStageGen.h"
 #include "gfx/gl/ff/VertexStageGen.h"
 #include "gfx/shader/GlslBuilder.h"
+#include "gfx/shader/Translators.h"
 
 namespace gfx::gl {
 
@@ -38,6 +39,8 @@ void ProgramCache::destroy() {
     for (GLuint s : shaders_) glDeleteShader(s);
     programs_.clear();
     shaders_.clear();
+    vertexPrograms_.clear();
+    pixelPrograms_.clear();
     fixedVertex_.clear();
     fixedPixel_.clear();
 }
@@ -69,10 +72,49 @@ CompiledShader ProgramCache::compileVertex(const shader::GlslStage& stage,
     return compile(GL_VERTEX_SHADER, shader::BuildVertexSource(stage), what);
 }
 
-CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage,
-                                          const shader::SamplerKinds& kinds,
-                                          const std::string& what) {
-    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, kinds), what);
+CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage, const std::string& what) {
+    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage), what);
+}
+
+size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the tokens
+    for (DWORD v : t) h = (h ^ v) * 1099511628211ull;
+    return static_cast<size_t>(h);
+}
+
+CompiledShader ProgramCache::translate(bool pixel, const std::vector<DWORD>& tokens,
+                                       const shader::Program& program, const std::string& what) {
+    auto& done = pixel ? pixelPrograms_ : vertexPrograms_;
+    if (auto it = done.find(tokens); it != done.end()) {
+        ++stats_.shared;
+        return it->second;
+    }
+    ++stats_.translations;
+    shader::GlslStage stage;
+    std::string error;
+    CompiledShader result;
+    if (!(pixel ? shader::TranslatePixelProgram(program, stage, error)
+                : shader::TranslateVertexProgram(program, stage, error))) {
+        ++stats_.failures;
+        ReportOnce(what + " not translated: " + error);
+        result.serial = nextSerial_++;
+    } else {
+        result = pixel ? compilePixel(stage, what) : compileVertex(stage, what);
+    }
+    done.emplace(tokens, result);
+    return result;
+}
+
+CompiledShader ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
+                                             const shader::Program& program,
+                                             const std::string& what) {
+    return translate(false, tokens, program, what);
+}
+
+CompiledShader ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
+                                            const shader::Program& program,
+                                            const std::string& what) {
+    return translate(true, tokens, program, what);
 }
 
 const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
@@ -85,8 +127,7 @@ const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
 const CompiledShader& ProgramCache::fixedPixel(const ff::PixelKey& key) {
     auto it = fixedPixel_.find(key);
     if (it != fixedPixel_.end()) return it->second;
-    CompiledShader s = compilePixel(ff::GeneratePixelStage(key), ff::PixelKinds(key),
-                                    "fixed-function pixel stage");
+    CompiledShader s = compilePixel(ff::GeneratePixelStage(key), "fixed-function pixel stage");
     return fixedPixel_.emplace(key, s).first->second;
 }
 
@@ -118,13 +159,15 @@ GLuint ProgramCache::link(const CompiledShader& vertex, const CompiledShader& pi
     BindBlock(program, shader::kPsConstantsBlock, shader::kBindingPsConstants);
     BindBlock(program, shader::kCommonBlock, shader::kBindingCommon);
     BindBlock(program, shader::kFixedBlock, shader::kBindingFixed);
-    // Stage N samples texture unit N, whichever kind its sampler has.
+    // Stage N's 2D sampler reads unit N, its cube sampler unit CubeUnit(N).
     glUseProgram(program);
     for (unsigned i = 0; i < 8; ++i) {
-        for (auto kind : {shader::SamplerKind::Texture2D, shader::SamplerKind::Cube}) {
-            const GLint loc = glGetUniformLocation(program, shader::SamplerName(i, kind).c_str());
-            if (loc >= 0) glUniform1i(loc, static_cast<GLint>(i));
-        }
+        const GLint flat = glGetUniformLocation(
+            program, shader::SamplerName(i, shader::SamplerKind::Texture2D).c_str());
+        if (flat >= 0) glUniform1i(flat, static_cast<GLint>(i));
+        const GLint cube = glGetUniformLocation(
+            program, shader::SamplerName(i, shader::SamplerKind::Cube).c_str());
+        if (cube >= 0) glUniform1i(cube, static_cast<GLint>(shader::CubeUnit(i)));
     }
     programs_.emplace(key, program);
     return program;

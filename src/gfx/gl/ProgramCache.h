@@ -1,8 +1,9 @@
 // Compiled stages and linked programs, each made once.
 //
-// A vertex stage is either generated from the fixed-function key or translated from a
-// vertex program at creation; a pixel stage likewise, a pixel program once per set of
-// sampler kinds. Any vertex stage links with any pixel stage (they share one varying
+// A vertex or pixel stage is either generated from the fixed-function key at its first draw
+// or translated and compiled from a shader program once, at the program's creation (its code
+// does not depend on the textures bound). Any vertex stage links with any pixel stage (they
+// share one varying
 // interface, see GlslBuilder.h); links are cached by the pair of stage serials, so a draw
 // whose states did not change reuses its program without a lookup and one whose states
 // came back to an earlier combination finds it in O(1).
@@ -17,6 +18,7 @@
 
 #include "gfx/Resources.h"
 #include "gfx/gl/ff/StateKey.h"
+#include "gfx/shader/Decoder.h"
 #include "gfx/shader/GlslInterface.h"
 
 namespace gfx::gl {
@@ -27,19 +29,15 @@ struct CompiledShader {
     uint32_t serial = 0;
 };
 
-// The compiled stage of a vertex program, hung on the device's shader record.
-struct VertexProgramStage final : BackendObject {
+// The compiled stage of a vertex or pixel program, hung on the device's shader record.
+struct ProgramStage final : BackendObject {
     CompiledShader shader;
 };
 
-// The compiled stages of a pixel program, one per set of sampler kinds (bit i of the key:
-// stage i samples a cube texture).
-struct PixelProgramStages final : BackendObject {
-    std::unordered_map<uint8_t, CompiledShader> byKinds;
-};
-
 struct ProgramStats {
-    uint64_t compiles = 0;
+    uint64_t translations = 0;  // shader programs translated to GLSL
+    uint64_t shared = 0;        // creations that found their tokens translated already
+    uint64_t compiles = 0;      // shader objects compiled, fixed-function stages included
     uint64_t links = 0;
     uint64_t failures = 0;
 };
@@ -52,8 +50,16 @@ class ProgramCache {
     // Builds the complete source for a stage and compiles it. A failure is reported once
     // on standard error with `what` naming the stage.
     CompiledShader compileVertex(const shader::GlslStage& stage, const std::string& what);
-    CompiledShader compilePixel(const shader::GlslStage& stage, const shader::SamplerKinds& kinds,
-                                const std::string& what);
+    CompiledShader compilePixel(const shader::GlslStage& stage, const std::string& what);
+
+    // Translates a decoded program (`tokens` its stream) and compiles the result; id 0
+    // (reported once) when either step fails. A program with the same tokens as one done
+    // before gets that one's stage, so objects that each create their own copy of a program
+    // share its shader and its links.
+    CompiledShader translateVertex(const std::vector<DWORD>& tokens, const shader::Program& program,
+                                   const std::string& what);
+    CompiledShader translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
+                                  const std::string& what);
 
     // Fixed-function stages, generated and compiled on first use of a key.
     const CompiledShader& fixedVertex(const ff::VertexKey& key);
@@ -84,10 +90,17 @@ class ProgramCache {
     };
 
     CompiledShader compile(GLenum type, const std::string& source, const std::string& what);
+    CompiledShader translate(bool pixel, const std::vector<DWORD>& tokens,
+                             const shader::Program& program, const std::string& what);
+    struct TokensHash {
+        size_t operator()(const std::vector<DWORD>& t) const;
+    };
 
     std::unordered_map<ff::VertexKey, CompiledShader, VertexHash, VertexEq> fixedVertex_;
     std::unordered_map<ff::PixelKey, CompiledShader, PixelHash, PixelEq> fixedPixel_;
     std::unordered_map<uint64_t, GLuint> programs_;
+    std::unordered_map<std::vector<DWORD>, CompiledShader, TokensHash> vertexPrograms_,
+        pixelPrograms_;
     std::vector<GLuint> shaders_;  // every shader object compiled here
     uint32_t nextSerial_ = 1;
     ProgramStats stats_;

@@ -9,9 +9,10 @@ namespace gfx::gl {
 
 namespace {
 
-// Texture unit for work outside the draw path (creating render-target storage), so the
-// stage bindings the device tracks stay as they are.
-constexpr GLenum kScratchUnit = GL_TEXTURE0 + 15;
+// Texture unit for work outside the draw path (creating render-target storage), past the 16
+// units the stages' 2D and cube samplers use, so the bindings the device tracks stay as they
+// are (GL 3.3 offers at least 48 units in all).
+constexpr GLenum kScratchUnit = GL_TEXTURE0 + 16;
 
 bool FormatHasAlpha(D3DFORMAT f) {
     return f == D3DFMT_A8R8G8B8 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;

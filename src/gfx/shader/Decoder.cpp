@@ -18,6 +18,26 @@ bool Fail(std::string& error, size_t offset, const std::string& text) {
 
 bool IsTextureOp(const Instruction& ins) { return ins.info->opClass == OpClass::Texture; }
 
+// The texm* family, whose source may take _bx2 even in ps.1.0/1.1.
+bool IsTexMatrix(Opcode op) {
+    switch (op) {
+        case Opcode::TexM3x2Pad:
+        case Opcode::TexM3x2Tex:
+        case Opcode::TexM3x2Depth:
+        case Opcode::TexM3x3Pad:
+        case Opcode::TexM3x3Tex:
+        case Opcode::TexM3x3Spec:
+        case Opcode::TexM3x3VSpec:
+        case Opcode::TexM3x3:
+            return true;
+        default:
+            return false;
+    }
+}
+
+constexpr uint8_t kColorMask = 0x7, kAlphaMask = 0x8;
+constexpr uint8_t kReplicateAlpha = 0xFF;  // .a selector
+
 }  // namespace
 
 RegisterLimits LimitsOf(const ShaderVersion& v) {
@@ -104,6 +124,8 @@ bool ValidateInstruction(const Instruction& ins, const ShaderVersion& v, std::st
         if (d.type == kAddrReg && !v.pixel && d.mask != 0x1)
             return Fail(error, dstAt, "the address register is written as a0.x only");
         if (!v.pixel && d.shift != 0) return Fail(error, dstAt, "result shift in a vertex program");
+        if (!v.pixel && d.saturate)
+            return Fail(error, dstAt, "_sat is not available in vertex programs");
         if (v.pixel) {
             const int maxUp = ps14 ? 3 : 2, maxDown = ps14 ? 3 : 1;
             if (d.shift > maxUp || -d.shift > maxDown)
@@ -111,6 +133,23 @@ bool ValidateInstruction(const Instruction& ins, const ShaderVersion& v, std::st
         }
         if (ins.info->opClass == OpClass::Def && (d.saturate || d.shift || d.mask != kFullMask))
             return Fail(error, dstAt, "def takes a plain constant register");
+        if (v.pixel && !ps14 && ins.info->opClass == OpClass::Arith && d.mask != kFullMask &&
+            d.mask != kColorMask && d.mask != kAlphaMask)
+            return Fail(error, dstAt,
+                        "write mask " + WriteMaskText(d.mask, true) +
+                            " needs ps.1.4 (.rgba, .rgb or .a before it)");
+        if (v.pixel && !ps14 && ins.opcode == Opcode::Dp3 && d.mask == kAlphaMask)
+            return Fail(error, dstAt, "dp3 writes .rgb or .rgba before ps.1.4");
+        if (v.pixel && IsTextureOp(ins) && (d.saturate || d.shift))
+            return Fail(error, dstAt,
+                        "'" + name +
+                            "' is a texture-address instruction and takes no result "
+                            "modifier");
+        if (v.pixel && !ps14 && IsTextureOp(ins) && d.mask != kFullMask)
+            return Fail(error, dstAt,
+                        "'" + name + "' is a texture-address instruction and takes no write mask");
+        if (ins.opcode == Opcode::Bem && d.mask != 0x3)
+            return Fail(error, dstAt, "bem writes .rg only");
     }
 
     // ---- sources
@@ -172,7 +211,34 @@ bool ValidateInstruction(const Instruction& ins, const ShaderVersion& v, std::st
             if (projective &&
                 !(ps14 && (ins.opcode == Opcode::Tex || ins.opcode == Opcode::TexCoord)))
                 return Fail(error, at, "_dz/_dw are allowed on texld and texcrd sources only");
+            if (ps14 && (ins.opcode == Opcode::Tex || ins.opcode == Opcode::TexCoord)) {
+                // texcrd and texld from t# divide by w only; texld from r# by z only.
+                const bool fromTemp = ins.opcode == Opcode::Tex && s.type == RegType::Temp;
+                const SrcMod allowed = fromTemp ? SrcMod::Dz : SrcMod::Dw;
+                if (m != SrcMod::None && m != allowed)
+                    return Fail(error, at,
+                                "'" + name + "' takes no source modifier but " +
+                                    (fromTemp ? "_dz on a temporary register"
+                                              : "_dw on a texture coordinate register"));
+            } else if (!ps14 && IsTextureOp(ins) && m != SrcMod::None) {
+                const bool bx2 = m == SrcMod::Sign &&
+                                 (IsTexMatrix(ins.opcode) ||
+                                  (v.number() >= 0x0102 && ins.opcode != Opcode::TexReg2AR &&
+                                   ins.opcode != Opcode::TexReg2GB));
+                if (!bx2 || (ins.opcode == Opcode::TexM3x3Spec && i == 1))
+                    return Fail(
+                        error, at,
+                        "'" + name + "' takes no source modifier" +
+                            (IsTexMatrix(ins.opcode) || v.number() >= 0x0102 ? " but _bx2" : ""));
+            }
         }
+    }
+
+    // ---- instruction-specific operand rules
+    if (v.pixel && !ps14 && ins.opcode == Opcode::Cnd) {
+        const SrcParam& c = ins.src[0];
+        if (c.type != RegType::Temp || c.index != 0 || c.swizzle != kReplicateAlpha)
+            return Fail(error, dstAt + 1, "cnd reads its condition from r0.a before ps.1.4");
     }
 
     // ---- matrix instructions read consecutive registers
@@ -222,7 +288,9 @@ bool ValidateInstruction(const Instruction& ins, const ShaderVersion& v, std::st
                 return Fail(error, dstAt + 1, "texld reads a texture or temporary register");
         }
     } else if (v.pixel && ins.coissue) {
-        if (ins.info->opClass != OpClass::Arith)
+        // bem and dp4 use both the colour and the alpha pipe.
+        if (ins.info->opClass != OpClass::Arith || ins.opcode == Opcode::Bem ||
+            ins.opcode == Opcode::Dp4)
             return Fail(error, ins.offset, "'" + name + "' cannot co-issue");
     }
     if (!v.pixel && ins.coissue)
@@ -246,6 +314,15 @@ bool Decode(const uint32_t* tokens, size_t count, Program& program, std::string&
     int padsSeen = 0, padsWanted = 0;
     uint32_t padDst = 0, padSrc = 0;
     size_t previous = SIZE_MAX;  // index of the last real instruction
+    const bool ps14 = v.pixel && v.number() >= 0x0104;
+    bool sawArith = false, sawOther = false;  // in the current phase
+    bool writesPos = false;
+    size_t bemAt = SIZE_MAX;
+    unsigned divideByZ = 0;
+    // ps.1.4 reads that only phase 2 allows; an error only once a phase marker shows that
+    // they were in phase 1 (without one, the whole program is phase 2).
+    size_t phaseTwoOnly = SIZE_MAX;
+    std::string phaseTwoWhy;
     while (true) {
         uint32_t token = 0;
         if (!reader.peek(token)) {
@@ -256,6 +333,10 @@ bool Decode(const uint32_t* tokens, size_t count, Program& program, std::string&
         if (token == kEndToken) {
             if (padsSeen > 0)
                 return Fail(error, reader.offset(), "unfinished texm3x2/texm3x3 sequence");
+            if (bemAt != SIZE_MAX && !sawPhase)
+                return Fail(error, bemAt, "bem belongs to phase 1, before a phase marker");
+            if (!v.pixel && !writesPos)
+                return Fail(error, reader.offset(), "the vertex program never writes oPos");
             program.tokenCount = reader.offset() + 1;
             return true;
         }
@@ -290,15 +371,68 @@ bool Decode(const uint32_t* tokens, size_t count, Program& program, std::string&
                 return Fail(error, ins.offset,
                             std::string("'") + ins.info->name + "' without its pad instructions");
             }
-            if (ins.opcode == Opcode::Phase) {
+            if (op == Opcode::Phase) {
                 if (sawPhase) return Fail(error, ins.offset, "a second phase marker");
+                if (phaseTwoOnly != SIZE_MAX) return Fail(error, phaseTwoOnly, phaseTwoWhy);
                 sawPhase = true;
+                sawArith = false;
             }
             const Instruction* prev =
                 previous == SIZE_MAX ? nullptr : &program.instructions[previous];
             if (ins.coissue && (!prev || prev->coissue || prev->info->opClass != OpClass::Arith))
                 return Fail(error, ins.offset,
                             "co-issued instruction without an arithmetic instruction before it");
+            if (ins.coissue) {
+                // One instruction of the pair runs in the colour pipe, the other in the alpha
+                // pipe.
+                const uint8_t a = prev->dst.mask, b = ins.dst.mask;
+                const bool split = (a == kAlphaMask && !(b & kAlphaMask)) ||
+                                   (b == kAlphaMask && !(a & kAlphaMask));
+                if (prev->opcode == Opcode::Bem || prev->opcode == Opcode::Dp4)
+                    return Fail(error, ins.offset,
+                                std::string("'") + prev->info->name + "' cannot co-issue");
+                if (!split)
+                    return Fail(error, ins.offset,
+                                "co-issued instructions must split colour (.rgb) and alpha (.a) "
+                                "writes");
+            }
+            if (v.pixel) {
+                // Constants first, then each phase's texture instructions before its arithmetic.
+                const OpClass cls = ins.info->opClass;
+                if (cls == OpClass::Def && sawOther)
+                    return Fail(error, ins.offset, "def must come before every other instruction");
+                if (cls != OpClass::Def) sawOther = true;
+                if (cls == OpClass::Arith) sawArith = true;
+                if (cls == OpClass::Texture && sawArith)
+                    return Fail(error, ins.offset,
+                                std::string("texture instruction '") + ins.info->name +
+                                    "' after arithmetic" + (ps14 ? " in the same phase" : ""));
+            } else if (ins.hasDst && ins.dst.type == RegType::RastOut && ins.dst.index == kOutPos) {
+                writesPos = true;
+            }
+            if (ps14) {
+                if (op == Opcode::Bem) {
+                    if (bemAt != SIZE_MAX) return Fail(error, ins.offset, "a second bem");
+                    if (sawPhase)
+                        return Fail(error, ins.offset,
+                                    "bem belongs to phase 1, before a phase marker");
+                    bemAt = ins.offset;
+                }
+                for (unsigned i = 0; i < ins.srcCount; ++i) {
+                    const SrcParam& s = ins.src[i];
+                    const size_t at = ins.offset + 1 + (ins.hasDst ? 1 : 0) + i;
+                    if (s.mod == SrcMod::Dz && ++divideByZ > 2)
+                        return Fail(error, at, "_dz may be used twice in a program at most");
+                    if (sawPhase || phaseTwoOnly != SIZE_MAX) continue;
+                    if (s.type == RegType::Input) {
+                        phaseTwoOnly = at;
+                        phaseTwoWhy = "colour registers cannot be read in phase 1";
+                    } else if (op == Opcode::Tex && s.type == RegType::Temp) {
+                        phaseTwoOnly = at;
+                        phaseTwoWhy = "texld reads a temporary register only in phase 2";
+                    }
+                }
+            }
         }
         program.instructions.push_back(std::move(ins));
         if (!program.instructions.back().isComment()) previous = program.instructions.size() - 1;

@@ -15,6 +15,7 @@ constexpr const char* kCommonDeclarations = R"(layout(std140) uniform DxCommon {
     vec4 dx_viewport;
     vec4 dx_pointParams;
     ivec4 dx_modes;
+    ivec4 dx_samplers;
 };
 )";
 
@@ -106,16 +107,15 @@ std::string BuildVertexSource(const GlslStage& stage) {
     return s;
 }
 
-std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds) {
+std::string BuildPixelSource(const GlslStage& stage) {
     std::string s;
     s.reserve(4096 + stage.declarations.size() + stage.body.size());
     s += "#version 330 core\n";
     s += "layout(std140) uniform DxPsConstants { vec4 dx_pc[8]; };\n";
     s += kCommonDeclarations;
-    for (unsigned i = 0; i < kinds.size(); ++i) {
-        s += kinds[i] == SamplerKind::Cube ? "uniform samplerCube " : "uniform sampler2D ";
-        s += SamplerName(i, kinds[i]);
-        s += ";\n";
+    for (unsigned i = 0; i < 8; ++i) {
+        s += "uniform sampler2D " + SamplerName(i, SamplerKind::Texture2D) + ";\n";
+        s += "uniform samplerCube " + SamplerName(i, SamplerKind::Cube) + ";\n";
     }
     s += "in vec4 dx_vD0;\nin vec4 dx_vD1;\nin vec4 dx_vT[8];\nin float dx_vFog;\n"
          "in float dx_vEyeDepth;\n";

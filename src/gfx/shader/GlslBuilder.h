@@ -52,15 +52,15 @@ struct CommonBlock {
     float viewport[4];       // dx_viewport: width, height of the render target, 1/width, 1/height
     float pointParams[4];    // dx_pointParams: D3DRS_POINTSIZE, POINTSIZE_MIN, POINTSIZE_MAX
     int32_t modes[4];        // dx_modes: fog select, alpha func (D3DCMP), alpha ref, sprite flag
+    int32_t samplers[4];     // dx_samplers: bit N of x set when stage N samples a cube texture
 };
-static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1),
+static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1 + 1),
               "CommonBlock must match the std140 layout of DxCommon");
 
 // Complete vertex shader source for the stage.
 std::string BuildVertexSource(const GlslStage& stage);
 
-// Complete fragment shader source for the stage; stage N's sampler is declared with the
-// kind `kinds[N]` (the name SamplerName gives).
-std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds);
+// Complete fragment shader source for the stage, with both samplers of every stage declared.
+std::string BuildPixelSource(const GlslStage& stage);
 
 }  // namespace gfx::shader

@@ -28,8 +28,9 @@
 //   vec4 dx_iT[8]                     interpolated texture coordinates
 // and these uniforms, declared by the builder:
 //   uniform vec4 dx_pc[8]             pixel shader constants c0..c7
-//   uniform sampler2D   dx_s2D_N      stage N when a 2D texture is bound (N = 0..7)
-//   uniform samplerCube dx_sCube_N    stage N when a cube texture is bound
+//   uniform sampler2D   dx_s2D_N      stage N's 2D texture, texture unit N (N = 0..7)
+//   uniform samplerCube dx_sCube_N    stage N's cube texture, unit CubeUnit(N)
+//   uniform ivec4 dx_samplers         x: bit N set when stage N has a cube texture bound
 //   uniform vec4 dx_bumpMat[8]        per stage (BUMPENVMAT00, 01, 10, 11)
 //   uniform vec2 dx_bumpLum[8]        per stage (BUMPENVLSCALE, BUMPENVLOFFSET)
 //   uniform vec4 dx_tfactor           D3DRS_TEXTUREFACTOR as 0..1 r, g, b, a
@@ -37,11 +38,12 @@
 //   vec4 dx_oC0                       the output colour (r0 of a pixel program)
 // The epilogue applies fog and the alpha test and writes the fragment.
 //
-// The kind of texture bound to each stage decides which sampler a stage uses, so the pixel
-// code is produced for a given set of sampler kinds (2D when nothing is bound).
+// Both samplers of every stage are always declared, each on a unit of its own, so one pixel
+// program serves whatever kinds of texture the draws bind: translated programs pick the
+// sampler by dx_samplers, the fixed-function stage code (generated per state) names the one
+// its key holds.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -49,7 +51,9 @@ namespace gfx::shader {
 
 enum class SamplerKind : uint8_t { Texture2D = 0, Cube = 1 };
 
-using SamplerKinds = std::array<SamplerKind, 8>;
+// Texture unit of a stage's cube sampler; units 0..7 hold the 2D ones. GL 3.3 guarantees 16
+// fragment units.
+constexpr unsigned CubeUnit(unsigned stage) { return 8 + stage; }
 
 // What a producer hands to the builder for one stage.
 struct GlslStage {

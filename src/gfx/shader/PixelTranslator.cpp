@@ -11,9 +11,8 @@ namespace {
 
 class PixelWriter {
   public:
-    PixelWriter(const Program& program, const SamplerKinds& kinds)
+    explicit PixelWriter(const Program& program)
         : p_(program),
-          kinds_(kinds),
           a_(Analyze(program)),
           consts_(program, 8),
           ps14_(program.version.number() >= 0x0104),
@@ -37,6 +36,7 @@ class PixelWriter {
             if (pads_ & (1u << i)) body += "float xl_p" + std::to_string(i) + " = 0.0;\n";
         for (unsigned i = 0; i < 8; ++i) {
             if (!a_.constRead(i)) continue;
+            // A def constant takes precedence over SetPixelShaderConstant, as documented.
             const std::string value =
                 consts_.defined(i) ? consts_.literal(i) : "dx_pc[" + std::to_string(i) + "]";
             body += "vec4 xl_c" + std::to_string(i) + " = clamp(" + value + ", -1.0, 1.0);\n";
@@ -73,7 +73,7 @@ class PixelWriter {
             if (!texture(ins, body, error)) return false;
         }
         body += "dx_oC0 = xl_r0;\n";
-        out.declarations.clear();
+        out.declarations = samplerHelpers();
         out.body = std::move(body);
         return true;
     }
@@ -122,11 +122,25 @@ class PixelWriter {
         }
     }
 
-    std::string sample(unsigned stage, const std::string& coord) const {
-        const SamplerKind kind = stage < 8 ? kinds_[stage] : SamplerKind::Texture2D;
-        if (kind == SamplerKind::Cube)
-            return "texture(" + SamplerName(stage, kind) + ", (" + coord + ").xyz)";
-        return "texture(" + SamplerName(stage, kind) + ", (" + coord + ").xy)";
+    // A lookup on a stage through its xl_texN helper (see samplerHelpers).
+    std::string sample(unsigned stage, const std::string& coord) {
+        sampled_ |= 1u << stage;
+        return "xl_tex" + std::to_string(stage) + "((" + coord + ").xyz)";
+    }
+
+    // One helper per sampled stage choosing, by the device's bit for the stage, the cube or
+    // the 2D sampler: the code is the same whatever is bound, and the condition is uniform,
+    // so implicit derivatives stay defined.
+    std::string samplerHelpers() const {
+        std::string d;
+        for (unsigned i = 0; i < 8; ++i) {
+            if (!(sampled_ & (1u << i))) continue;
+            const std::string n = std::to_string(i);
+            d += "vec4 xl_tex" + n + "(vec3 c) { return (dx_samplers.x & " +
+                 std::to_string(1u << i) + ") != 0 ? texture(" + SamplerName(i, SamplerKind::Cube) +
+                 ", c) : texture(" + SamplerName(i, SamplerKind::Texture2D) + ", c.xy); }\n";
+        }
+        return d;
     }
 
     static std::string coord(unsigned set) { return "dx_iT[" + std::to_string(set) + "]"; }
@@ -215,8 +229,15 @@ class PixelWriter {
         const std::string ms = std::to_string(m);
         const std::string t = "xl_t" + ms;
         switch (op) {
-            case Opcode::Phase:
+            case Opcode::Phase: {
+                // The alpha of temporaries does not survive the phase marker; they read as
+                // never written.
+                const RegisterLimits lim = LimitsOf(p_.version);
+                for (unsigned i = 0; i < lim.temps; ++i)
+                    if ((a_.tempsUsed & (1u << i)) || i == 0)
+                        body += "xl_r" + std::to_string(i) + ".a = 0.0;\n";
                 return true;
+            }
             case Opcode::Tex:
                 if (!ps14_) {
                     body += t + " = " + sample(m, coord(m)) + ";\n";
@@ -323,16 +344,17 @@ class PixelWriter {
     }
 
     // ps.1.4 texld/texcrd source: a coordinate set or a register, swizzled (.xyz or .xyw) and
-    // divided by its third or fourth component for _dz/_dw.
+    // divided by its third or fourth component for _dz/_dw; a zero divisor gives 1.0, as the
+    // modifier is defined.
     std::string projected(const SrcParam& s) const {
         std::string c = reg(s) + SwizzleSuffix(s.swizzle);
-        if (s.mod == SrcMod::Dz) return "vec4((" + c + ").xy / (" + c + ").z, 1.0, 1.0)";
-        if (s.mod == SrcMod::Dw) return "vec4((" + c + ").xy / (" + c + ").w, 1.0, 1.0)";
-        return c;
+        if (s.mod != SrcMod::Dz && s.mod != SrcMod::Dw) return c;
+        const std::string d = "(" + c + ")" + (s.mod == SrcMod::Dz ? ".z" : ".w");
+        return "(" + d + " == 0.0 ? vec4(1.0) : vec4((" + c + ").xy / " + d + ", 1.0, 1.0))";
     }
 
     const Program& p_;
-    SamplerKinds kinds_;
+    uint32_t sampled_ = 0;  // stages whose helper the code calls
     Analysis a_;
     DefinedConstants consts_;
     bool ps14_;
@@ -343,13 +365,12 @@ class PixelWriter {
 
 }  // namespace
 
-bool TranslatePixelProgram(const Program& program, const SamplerKinds& kinds, GlslStage& out,
-                           std::string& error) {
+bool TranslatePixelProgram(const Program& program, GlslStage& out, std::string& error) {
     if (!program.version.pixel) {
         error = "token 0: a vertex program where a pixel program was expected";
         return false;
     }
-    return PixelWriter(program, kinds).run(out, error);
+    return PixelWriter(program).run(out, error);
 }
 
 }  // namespace gfx::shader

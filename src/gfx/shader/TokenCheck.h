@@ -17,4 +17,9 @@ enum class ShaderType { Vertex, Pixel };
 bool CheckTokens(const uint32_t* tokens, size_t tokenCount, ShaderType expected,
                  std::string& error);
 
+struct Program;
+// The same check, keeping the decoded program for the translator.
+bool CheckTokens(const uint32_t* tokens, size_t tokenCount, ShaderType expected, Program& program,
+                 std::string& error);
+
 }  // namespace gfx::shader

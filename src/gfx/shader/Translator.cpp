@@ -12,11 +12,11 @@ bool TranslateVertexShader(const uint32_t* tokens, size_t tokenCount, GlslStage&
     return TranslateVertexProgram(program, out, error);
 }
 
-bool TranslatePixelShader(const uint32_t* tokens, size_t tokenCount, const SamplerKinds& kinds,
-                          GlslStage& out, std::string& error) {
+bool TranslatePixelShader(const uint32_t* tokens, size_t tokenCount, GlslStage& out,
+                          std::string& error) {
     Program program;
     if (!Decode(tokens, tokenCount, program, error)) return false;
-    return TranslatePixelProgram(program, kinds, out, error);
+    return TranslatePixelProgram(program, out, error);
 }
 
 }  // namespace gfx::shader

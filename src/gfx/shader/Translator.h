@@ -15,9 +15,8 @@ namespace gfx::shader {
 bool TranslateVertexShader(const uint32_t* tokens, size_t tokenCount, GlslStage& out,
                            std::string& error);
 
-// ps.1.0 .. ps.1.4 token stream to a pixel stage that samples each stage with the sampler of
-// the given kind.
-bool TranslatePixelShader(const uint32_t* tokens, size_t tokenCount, const SamplerKinds& kinds,
-                          GlslStage& out, std::string& error);
+// ps.1.0 .. ps.1.4 token stream to a pixel stage, the same whatever textures are bound.
+bool TranslatePixelShader(const uint32_t* tokens, size_t tokenCount, GlslStage& out,
+                          std::string& error);
 
 }  // namespace gfx::shader

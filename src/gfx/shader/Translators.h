@@ -10,7 +10,6 @@
 namespace gfx::shader {
 
 bool TranslateVertexProgram(const Program& program, GlslStage& out, std::string& error);
-bool TranslatePixelProgram(const Program& program, const SamplerKinds& kinds, GlslStage& out,
-                           std::string& error);
+bool TranslatePixelProgram(const Program& program, GlslStage& out, std::string& error);
 
 }  // namespace gfx::shader

@@ -79,6 +79,7 @@ class VertexWriter {
                 return "dx_v" + n;
             case RegType::Const:
                 if (s.relative) return "xl_crel(xl_a0 + " + n + ")";
+                // A def constant takes precedence over SetVertexShaderConstant, as documented.
                 if (consts_.defined(s.index + row)) return consts_.literal(s.index + row);
                 return "dx_vc[" + n + "]";
             default:
@@ -114,6 +115,7 @@ class VertexWriter {
                 vector("xl_r" + n);
                 break;
             case kAddrReg:
+                // vs.1.1 mov to a0.x takes the floor of the value (not the nearest integer).
                 body += "xl_a0 = int(floor(xl_x" + firstComp + "));";
                 break;
             case RegType::RastOut:

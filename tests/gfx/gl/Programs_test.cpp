@@ -79,11 +79,116 @@ TEST_F(Programs, DeclarationsFeedTheFixedFunctionPipeline) {
     EXPECT_EQ(pixel(32, 32), 0xFF102030u);
 }
 
-TEST_F(Programs, MalformedProgramsFailCreation) {
+// A failed creation still returns its failure, but its handle selects nothing to draw with:
+// not the fixed-function pipeline that handle 0 would mean.
+TEST_F(Programs, HandlesOfFailedCreationsDrawNothingAndAreReportedOnce) {
+    dev().SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
     const DWORD noEnd[] = {0xFFFF0101u, 0x00000001u};
-    DWORD ps = 77;
+    DWORD ps = 0;
     EXPECT_EQ(dev().CreatePixelShader(noEnd, sizeof noEnd, &ps), D3DERR_INVALIDCALL);
-    EXPECT_EQ(ps, 0u);
+    ASSERT_NE(ps, 0u);
+    ASSERT_EQ(dev().SetPixelShader(ps), D3D_OK);
+    const uint64_t refused = dev().stats().refusedDraws;
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        gfx::VertexBuffer* vb =
+            vertexBuffer<testsupport::ScreenVertex>({{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                                                     {64, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                                                     {64, 64, 0.5f, 1, 0xFFFFFFFF, 0, 0}},
+                                                    0x144);
+        dev().SetVertexShader(0x144);
+        dev().SetStreamSource(0, vb, sizeof(testsupport::ScreenVertex));
+        EXPECT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+    }
+    std::string log = ::testing::internal::GetCapturedStderr();
+    const std::string message =
+        "gfx: draw skipped: pixel shader " + std::to_string(ps) + " failed at its creation";
+    EXPECT_NE(log.find(message), std::string::npos) << log;
+    EXPECT_EQ(log.find(message, log.find(message) + 1), std::string::npos) << log;
+    EXPECT_EQ(dev().stats().refusedDraws, refused + 2);
+    EXPECT_EQ(pixel(40, 10), 0xFF000000u);
+    // The same for a vertex program that does not decode (no oPos written).
+    dev().SetPixelShader(0);
+    const DWORD decl[] = {D3DVSD_STREAM(0), D3DVSD_REG(0, D3DVSDT_FLOAT3), D3DVSD_END()};
+    const DWORD noPosition[] = {0xFFFE0101u, 0x00000001u, 0xD00F0000u, 0x90E40000u, 0x0000FFFFu};
+    DWORD vs = 0;
+    EXPECT_EQ(dev().CreateVertexShader(decl, noPosition, sizeof noPosition, &vs, 0),
+              D3DERR_INVALIDCALL);
+    ASSERT_TRUE(gfx::StateDevice::IsShaderHandle(vs));
+    ASSERT_EQ(dev().SetVertexShader(vs), D3D_OK);
+    const float quad[] = {-1, 1, 0.5f, 1, 1, 0.5f, 1, -1, 0.5f, -1, -1, 0.5f};
+    dev().SetStreamSource(0, vertexBuffer(quad, sizeof quad), 12);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(dev().DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3DERR_INVALIDCALL);
+    log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("gfx: draw skipped: vertex shader " + std::to_string(vs) +
+                       " failed at its creation"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(pixel(32, 32), 0xFF000000u);
+}
+
+// Programs are translated and compiled when they are created; the kind of texture bound on a
+// stage changes only which of its samplers the program reads, so a draw never translates,
+// compiles or links again once the pair of stages has been linked.
+TEST_F(Programs, BindingACubeOrA2DTextureOnAStageNeedsNoNewProgram) {
+    // ps.1.1: tex t0; mov r0, t0
+    const DWORD sample[] = {0xFFFF0101u, 0x00000042u, 0xB00F0000u, 0x00000001u,
+                            0x800F0000u, 0xB0E40000u, 0x0000FFFFu};
+    const gfx::gl::ProgramStats before = dev().stats().programs;
+    DWORD ps = 0;
+    ASSERT_EQ(dev().CreatePixelShader(sample, sizeof sample, &ps), D3D_OK);
+    const gfx::gl::ProgramStats created = dev().stats().programs;
+    EXPECT_EQ(created.translations, before.translations + 1);
+    EXPECT_EQ(created.compiles, before.compiles + 1);
+    EXPECT_EQ(created.links, before.links);
+    const uint32_t faces[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                               0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+    gfx::CubeTexture* cube = cubeTexture(2, faces);
+    gfx::Texture* flat = texture(2, 2, std::vector<uint32_t>(4, 0xFF204060));
+    dev().SetPixelShader(ps);
+    // Coordinates (1, 0, 0): the +X face of the cube, the corner texel of the 2D texture.
+    auto draw = [&](gfx::BaseTexture* t) {
+        dev().SetTexture(0, t);
+        drawScreenQuad(0, 0, 16, 16, 0xFFFFFFFF, 1, 0, 1, 0);
+        return pixel(8, 8);
+    };
+    EXPECT_EQ(draw(cube), 0xFFFF0000u);
+    const gfx::gl::ProgramStats first = dev().stats().programs;
+    EXPECT_EQ(first.translations, created.translations);
+    EXPECT_EQ(first.links, created.links + 1);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(draw(flat), 0xFF204060u);
+        EXPECT_EQ(draw(cube), 0xFFFF0000u);
+    }
+    const gfx::gl::ProgramStats later = dev().stats().programs;
+    EXPECT_EQ(later.translations, first.translations);
+    EXPECT_EQ(later.compiles, first.compiles);
+    EXPECT_EQ(later.links, first.links);
+    EXPECT_EQ(later.failures, 0u);
+}
+
+// Each object of the presentation creates its own copy of a program; the copies share one
+// translated stage and so one link with each vertex stage.
+TEST_F(Programs, CopiesOfAProgramShareTheirStage) {
+    const gfx::gl::ProgramStats before = dev().stats().programs;
+    DWORD a = 0, b = 0;
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &a), D3D_OK);
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &b), D3D_OK);
+    EXPECT_NE(a, b);
+    const gfx::gl::ProgramStats created = dev().stats().programs;
+    EXPECT_EQ(created.translations, before.translations + 1);
+    EXPECT_EQ(created.shared, before.shared + 1);
+    EXPECT_EQ(created.compiles, before.compiles + 1);
+    const float white[4] = {1, 1, 1, 1};
+    dev().SetPixelShaderConstant(0, white, 1);
+    for (DWORD ps : {a, b}) {
+        dev().SetPixelShader(ps);
+        drawScreenQuad(0, 0, 8, 8);
+        EXPECT_EQ(pixel(4, 4), 0xFFFFFFFFu);
+    }
+    EXPECT_EQ(dev().stats().programs.links, created.links + 1);
 }
 
 TEST_F(Programs, StagesThatDoNotCompileDrawNothingAndAreReportedOnce) {
@@ -95,7 +200,7 @@ TEST_F(Programs, StagesThatDoNotCompileDrawNothingAndAreReportedOnce) {
     EXPECT_NE(bad.serial, 0u);
     gfx::shader::GlslStage white;
     white.body = "dx_oC0 = vec4(1.0);";
-    const gfx::gl::CompiledShader good = cache.compilePixel(white, {}, "test pixel stage");
+    const gfx::gl::CompiledShader good = cache.compilePixel(white, "test pixel stage");
     EXPECT_NE(good.id, 0u);
     EXPECT_EQ(cache.link(bad, good), 0u);
     EXPECT_EQ(cache.link(bad, good), 0u);  // remembered, not retried

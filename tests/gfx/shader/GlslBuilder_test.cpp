@@ -7,8 +7,6 @@ namespace {
 using gfx::shader::BuildPixelSource;
 using gfx::shader::BuildVertexSource;
 using gfx::shader::GlslStage;
-using gfx::shader::SamplerKind;
-using gfx::shader::SamplerKinds;
 
 bool Has(const std::string& s, const std::string& part) {
     return s.find(part) != std::string::npos;
@@ -38,16 +36,15 @@ TEST(GlslBuilder, VertexSourceDeclaresTheInterfaceAroundTheBody) {
     EXPECT_TRUE(Has(s, "gl_ClipDistance[i] = dot(dx_clipVertex, dx_clipPlane[i])"));
 }
 
-TEST(GlslBuilder, PixelSourceDeclaresSamplersOfTheGivenKinds) {
+TEST(GlslBuilder, PixelSourceDeclaresBothSamplersOfEveryStage) {
     GlslStage stage;
     stage.body = "dx_oC0 = texture(dx_sCube_1, dx_iT[1].xyz);\n";
-    SamplerKinds kinds{};
-    kinds[1] = SamplerKind::Cube;
-    const std::string s = BuildPixelSource(stage, kinds);
-    EXPECT_TRUE(Has(s, "uniform sampler2D dx_s2D_0;"));
-    EXPECT_TRUE(Has(s, "uniform samplerCube dx_sCube_1;"));
-    EXPECT_FALSE(Has(s, "dx_s2D_1;"));
-    EXPECT_TRUE(Has(s, "uniform sampler2D dx_s2D_7;"));
+    const std::string s = BuildPixelSource(stage);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(Has(s, "uniform sampler2D dx_s2D_" + std::to_string(i) + ";")) << i;
+        EXPECT_TRUE(Has(s, "uniform samplerCube dx_sCube_" + std::to_string(i) + ";")) << i;
+    }
+    EXPECT_TRUE(Has(s, "ivec4 dx_samplers;"));
     EXPECT_TRUE(Has(s, "vec4 dx_pc[8];"));
     EXPECT_TRUE(Has(s, "vec4 dx_bumpMat[8];"));
     EXPECT_TRUE(Has(s, "vec2 dx_bumpLum[8];"));
@@ -62,7 +59,7 @@ TEST(GlslBuilder, PixelSourceDeclaresSamplersOfTheGivenKinds) {
 
 TEST(GlslBuilder, BothStagesShareOneVaryingInterface) {
     const std::string v = BuildVertexSource({});
-    const std::string p = BuildPixelSource({}, {});
+    const std::string p = BuildPixelSource({});
     for (const char* name : {"vec4 dx_vD0;", "vec4 dx_vD1;", "vec4 dx_vT[8];", "float dx_vFog;",
                              "float dx_vEyeDepth;"}) {
         EXPECT_TRUE(Has(v, std::string("out ") + name)) << name;

@@ -95,14 +95,6 @@ std::string Op(uint8_t op, const std::string& a0, const std::string& a1, const s
 
 }  // namespace
 
-shader::SamplerKinds PixelKinds(const PixelKey& key) {
-    shader::SamplerKinds kinds{};
-    for (unsigned i = 0; i < kStages; ++i)
-        kinds[i] =
-            key.stages[i].texture == 2 ? shader::SamplerKind::Cube : shader::SamplerKind::Texture2D;
-    return kinds;
-}
-
 shader::GlslStage GeneratePixelStage(const PixelKey& key) {
     shader::GlslStage stage;
     std::string& b = stage.body;

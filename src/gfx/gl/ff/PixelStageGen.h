@@ -17,7 +17,4 @@ namespace gfx::gl::ff {
 
 shader::GlslStage GeneratePixelStage(const PixelKey& key);
 
-// Sampler kinds the stage code was generated for (2D where nothing is bound).
-shader::SamplerKinds PixelKinds(const PixelKey& key);
-
 }  // namespace gfx::gl::ff
