@@ -561,12 +561,13 @@ TEST_F(WaterSegment, MirrorPassReflectsEveryWorldMatrixAndLight) {
     for (int k = 0; k < 16; ++k)
         EXPECT_NEAR(worldsInMirror[k], expected.m[k / 4][k % 4], 1e-3f) << k;
 
-    // The update sets both device lights (the lamp, the spot); then both are set again,
-    // turned over. A recorded light holds three colours (12 floats), then position, direction.
+    // The update sets both device lights (the lamp, the spot); then all eight indices hold a
+    // light (switching one off gives it the default light) and are set again, turned over. A
+    // recorded light holds three colours (12 floats), then position, direction.
     D3DLIGHT8 lamp{}, spot{};
     ASSERT_EQ(device.GetLight(0, &lamp), D3D_OK);  // the main pass's, the right way up
     ASSERT_EQ(device.GetLight(1, &spot), D3D_OK);
-    ASSERT_EQ(lights.size(), 4u);
+    ASSERT_EQ(lights.size(), 10u);
     const std::vector<float>& mirroredLamp = lights[2];
     const std::vector<float>& mirroredSpot = lights[3];
     ASSERT_GE(mirroredLamp.size(), 18u);
