@@ -61,7 +61,8 @@ bool Engine::LoadAll() {
     if (!assets::GlobalPack().Open(options_.packPath)) return false;
     presentation_.LoadAssets();
     if (!StartSoundtrack()) return false;
-    presentation_.AfterSoundtrackStart();
+    // A catch-up ran it already where its soundtrack started, before the shots it played.
+    if (!caughtUp_) presentation_.AfterSoundtrackStart();
     // Last, so the frame clock counts from the moment the music starts.
     timeline::GlobalFrameClock().Start();
     return true;
@@ -109,6 +110,7 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     platform::UseVirtualClock(clockAtStart);
     audio::SetSoundtrack(&stepped);
     presentation_.AfterSoundtrackStart();
+    caughtUp_ = true;
     PreRoll(presentation_, stepped, clockAtStart, start, [this] {
         if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
         // Escape is left held for the main loop, which then ends after one frame.

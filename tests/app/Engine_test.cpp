@@ -242,10 +242,11 @@ TEST_F(EngineTest, AStartPartWayPlaysTheShowUpToThereFirst) {
         EXPECT_EQ(seen[k].first, 7000u + k * 735 * 1000 / 44100) << k;
         EXPECT_EQ(backends[k], "none") << k;
     }
+    // The after-soundtrack step runs once, where the (silent) soundtrack starts, before the
+    // frames that catch up: run again after them it would undo what they changed.
     EXPECT_THAT(log, ElementsAre("load assets, pack entries 2, soundtrack off",
                                  "after soundtrack, soundtrack on",
-                                 "start " + std::to_string(mp3.size()) + " at 88200",
-                                 "after soundtrack, soundtrack on"));
+                                 "start " + std::to_string(mp3.size()) + " at 88200"));
     EXPECT_TRUE(platform::IsVirtualClock());
     EXPECT_EQ(platform::timeGetTime(), 7500u);
     EXPECT_EQ(timeline::GlobalFrameClock().startTime, 7500u);
