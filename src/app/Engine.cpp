@@ -1,5 +1,7 @@
 #include "app/Engine.h"
 
+#include <algorithm>
+
 #include "app/Capture.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
@@ -77,13 +79,10 @@ bool Engine::StartSoundtrack() {
     std::string error;
     uint64_t start = 0;
     if (options_.start) {
-        if (options_.start->unit == SoundtrackPosition::Unit::Milliseconds) {
-            audio::Mp3Decoder probe;
-            if (probe.Open(data, soundtrackSize_, &error))
-                start = options_.start->ToBytes(probe.format());
-        } else {
-            start = options_.start->value;
-        }
+        audio::Mp3Decoder probe;
+        // Past its end the track holds its last position, so there is nothing more to catch up.
+        if (probe.Open(data, soundtrackSize_, &error))
+            start = std::min(options_.start->ToBytes(probe.format()), probe.lengthBytes());
     }
     if (error.empty() && start > 0) {
         CatchUp(data, soundtrackSize_, start);

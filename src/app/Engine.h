@@ -3,7 +3,7 @@
 //   Run():  window (unless headless) -> Presentation::CreateDevice -> LoadAll -> MainLoop
 //   LoadAll(): open the pack -> Presentation::LoadAssets -> start the soundtrack from
 //              "morvek.mp3" -> Presentation::AfterSoundtrackStart -> start the frame clock.
-//              With --start past 0 the show is first played up
+//              With --start past 0 (held to the track's length) the show is first played up
 //              to there with draws discarded (as a still is), so it starts part-way exactly
 //              as a whole run shows it; the clock then runs on from the reading a whole run
 //              would have there. AfterSoundtrackStart runs once either way: where the

@@ -253,6 +253,25 @@ TEST_F(EngineTest, AStartPartWayPlaysTheShowUpToThereFirst) {
     EXPECT_EQ(audio::Soundtrack(), engine.player());
 }
 
+TEST_F(EngineTest, AStartPastTheEndOfTheTrackCatchesUpOnlyToItsEnd) {
+    // The track is one second long; a start at five hours would otherwise play over a
+    // million frames nobody sees.
+    for (const app::SoundtrackPosition start :
+         {app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 300 * 60000},
+          app::SoundtrackPosition{app::SoundtrackPosition::Unit::Bytes, 4'000'000'000}}) {
+        log.clear();
+        options.start = start;
+        ScriptedPresentation presentation(log);
+        app::Engine engine(options, presentation);
+        UseFakePlayer(engine);
+        platform::VirtualClockSet(7000);
+        ASSERT_TRUE(engine.LoadAll());
+        EXPECT_EQ(presentation.frames, 60);  // 60 fps below 176400 bytes
+        EXPECT_THAT(log, testing::Contains("start " + std::to_string(mp3.size()) + " at 176400"));
+        EXPECT_EQ(platform::timeGetTime(), 8000u);
+    }
+}
+
 TEST_F(EngineTest, EscapeOrClosingWhileCatchingUpEndsTheRun) {
     options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 4000};
     {
