@@ -118,11 +118,12 @@ class GlRenderDevice final : public StateDevice {
     void growDepth(UINT width, UINT height);
     void syncTextures(uint32_t dirty);
     void activeUnit(unsigned unit);
-    bool selectProgram(uint32_t dirty);
-    void updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type);
+    bool selectProgram(uint32_t dirty, const shader::PixelTail& tail);
+    void updateUniforms(uint32_t dirty, const shader::PixelTail& tail);
     void updateFixed(uint32_t dirty);
     void upload(GLuint buffer, const void* data, size_t bytes);
-    const CompiledShader* pixelProgramStage(PixelShaderObject& shader);
+    const CompiledShader* pixelProgramStage(PixelShaderObject& shader,
+                                            const shader::PixelTail& tail = {});
 
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;

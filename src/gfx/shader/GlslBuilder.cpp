@@ -49,15 +49,15 @@ constexpr const char* kPixelPrologue = R"(void main() {
     vec4 dx_iD0 = dx_vD0;
     vec4 dx_iD1 = dx_vD1;
     vec4 dx_iT[8];
-    for (int i = 0; i < 8; ++i) dx_iT[i] = dx_modes.w != 0 ? vec4(gl_PointCoord, 0.0, 1.0) : dx_vT[i];
-    float dx_eyeDepth = dx_vEyeDepth;
+)";
+
+constexpr const char* kPixelLocals = R"(    float dx_eyeDepth = dx_vEyeDepth;
     vec4 dx_oC0 = vec4(0.0);
 )";
 
-// Alpha test on the 8-bit alpha, as the original compared bytes; then fog on colour only.
-constexpr const char* kPixelEpilogue = R"(    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0);
-    int dx_func = dx_modes.y;
-    if (dx_func != 8) {
+// Alpha test on the 8-bit alpha, as the original compared bytes.
+constexpr const char* kAlphaTest = R"(    {
+        int dx_func = dx_modes.y;
         int a = int(floor(dx_c.a * 255.0 + 0.5));
         int ref = dx_modes.z;
         bool pass = dx_func == 2 ? a < ref
@@ -69,17 +69,21 @@ constexpr const char* kPixelEpilogue = R"(    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0
                   : false;
         if (!pass) discard;
     }
-    if (dx_modes.x != 0) {
-        float d = dx_eyeDepth;
-        float f = dx_modes.x == 1 ? exp(-dx_fogParams.x * d)
-                : dx_modes.x == 2 ? exp(-(dx_fogParams.x * d) * (dx_fogParams.x * d))
-                : dx_modes.x == 3 ? (dx_fogParams.z - d) * dx_fogParams.w
-                : dx_vFog;
-        dx_c.rgb = mix(dx_fogColor.rgb, dx_c.rgb, clamp(f, 0.0, 1.0));
-    }
-    dx_fragColor = dx_c;
-}
 )";
+
+// The fog factor of each selector, from the eye distance d; fog touches colour only.
+const char* FogFactor(FogSelect fog) {
+    switch (fog) {
+        case FogSelect::Exp:
+            return "exp(-dx_fogParams.x * d)";
+        case FogSelect::Exp2:
+            return "exp(-(dx_fogParams.x * d) * (dx_fogParams.x * d))";
+        case FogSelect::Linear:
+            return "(dx_fogParams.z - d) * dx_fogParams.w";
+        default:
+            return "dx_vFog";
+    }
+}
 
 }  // namespace
 
@@ -106,7 +110,8 @@ std::string BuildVertexSource(const GlslStage& stage) {
     return s;
 }
 
-std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds) {
+std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds,
+                             const PixelTail& tail) {
     std::string s;
     s.reserve(4096 + stage.declarations.size() + stage.body.size());
     s += "#version 330 core\n";
@@ -123,10 +128,21 @@ std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds) 
     s += stage.declarations;
     s += "\n";
     s += kPixelPrologue;
+    s += tail.pointSprite
+             ? "    for (int i = 0; i < 8; ++i) dx_iT[i] = vec4(gl_PointCoord, 0.0, 1.0);\n"
+             : "    for (int i = 0; i < 8; ++i) dx_iT[i] = dx_vT[i];\n";
+    s += kPixelLocals;
     s += "    {\n";
     s += stage.body;
     s += "\n    }\n";
-    s += kPixelEpilogue;
+    s += "    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0);\n";
+    if (tail.alphaTest) s += kAlphaTest;
+    if (tail.fog != FogSelect::None) {
+        s += "    {\n        float d = dx_eyeDepth;\n        float f = ";
+        s += FogFactor(tail.fog);
+        s += ";\n        dx_c.rgb = mix(dx_fogColor.rgb, dx_c.rgb, clamp(f, 0.0, 1.0));\n    }\n";
+    }
+    s += "    dx_fragColor = dx_c;\n}\n";
     return s;
 }
 
