@@ -120,7 +120,7 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
     }
 }
 
-bool GlRenderDevice::selectProgram(uint32_t dirty, const shader::PixelTail& tail) {
+bool GlRenderDevice::selectProgram(uint32_t dirty) {
     if (vertexProgram_) {
         auto* stage = static_cast<VertexProgramStage*>(vertexProgram_->backend.get());
         vertexStage_ = stage ? &stage->shader : nullptr;
@@ -133,10 +133,9 @@ bool GlRenderDevice::selectProgram(uint32_t dirty, const shader::PixelTail& tail
     }
     if (state_.pixelShader) {
         PixelShaderObject* obj = pixelShaderObject(state_.pixelShader);
-        pixelStage_ = obj ? pixelProgramStage(*obj, tail) : nullptr;
-    } else if (!pixelStage_ || (dirty & kPixelKeyBits) || tail.bits() != pixelKey_.tail) {
-        ff::PixelKey key = ff::MakePixelKey(state_);
-        key.tail = tail.bits();
+        pixelStage_ = obj ? pixelProgramStage(*obj) : nullptr;
+    } else if (!pixelStage_ || (dirty & kPixelKeyBits)) {
+        const ff::PixelKey key = ff::MakePixelKey(state_);
         if (!pixelStage_ || !ff::SameKey(key, pixelKey_) || (dirty & kDirtyPixelShader)) {
             pixelKey_ = key;
             pixelStage_ = &programs_.fixedPixel(key);
@@ -164,7 +163,7 @@ void GlRenderDevice::upload(GLuint buffer, const void* data, size_t bytes) {
     ++stats_.uniformUploads;
 }
 
-void GlRenderDevice::updateUniforms(uint32_t dirty, const shader::PixelTail& tail) {
+void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
     const DeviceState& s = state_;
     const auto& rs = s.renderStates;
     if (dirty & kDirtyVsConstants)
@@ -177,7 +176,7 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, const shader::PixelTail& tai
         upload(psConstantsBuffer_, c, sizeof c);
     }
 
-    const int sprite = tail.pointSprite ? 1 : 0;
+    const int sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST ? 1 : 0;
     if (commonValid_ && sprite == common_.modes[3] &&
         !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget |
                    kDirtyVertexShader)))
@@ -222,9 +221,16 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, const shader::PixelTail& tai
     b.pointParams[0] = DWORDToFloat(rs[D3DRS_POINTSIZE]);
     b.pointParams[1] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MIN]), 0.0f, maxPointSize_);
     b.pointParams[2] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MAX]), 0.0f, maxPointSize_);
-    b.modes[0] = static_cast<int>(tail.fog);
-    b.modes[1] =
-        tail.alphaTest ? static_cast<int>(rs[D3DRS_ALPHAFUNC]) : static_cast<int>(D3DCMP_ALWAYS);
+    int fog = 0;
+    if (rs[D3DRS_FOGENABLE])
+        fog = rs[D3DRS_FOGTABLEMODE] >= D3DFOG_EXP && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR
+                  ? static_cast<int>(rs[D3DRS_FOGTABLEMODE])
+                  : static_cast<int>(shader::FogSelect::Vertex);
+    b.modes[0] = fog;
+    b.modes[1] = rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
+                         rs[D3DRS_ALPHAFUNC] < D3DCMP_ALWAYS
+                     ? static_cast<int>(rs[D3DRS_ALPHAFUNC])
+                     : static_cast<int>(D3DCMP_ALWAYS);
     b.modes[2] = static_cast<int>(rs[D3DRS_ALPHAREF] & 0xFF);
     b.modes[3] = sprite;
     if (!commonValid_ || std::memcmp(&b, &common_, sizeof b) != 0) {
@@ -264,9 +270,8 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
         return false;
     }
     syncTextures(dirty);
-    const shader::PixelTail tail = ff::MakePixelTail(state_, type);
-    if (!selectProgram(dirty, tail)) return false;
-    updateUniforms(dirty, tail);
+    if (!selectProgram(dirty)) return false;
+    updateUniforms(dirty, type);
     DrawContext ctx;
     ctx.targetHasAlpha = targetHasAlpha_;
     ctx.pretransformed = layout_->pretransformed && !vertexProgram_;

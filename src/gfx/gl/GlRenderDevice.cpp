@@ -164,8 +164,7 @@ HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj) {
     return D3D_OK;
 }
 
-const CompiledShader* GlRenderDevice::pixelProgramStage(PixelShaderObject& obj,
-                                                        const shader::PixelTail& tail) {
+const CompiledShader* GlRenderDevice::pixelProgramStage(PixelShaderObject& obj) {
     auto* stages = static_cast<PixelProgramStages*>(obj.backend.get());
     if (!stages) return nullptr;
     shader::SamplerKinds kinds{};
@@ -176,14 +175,14 @@ const CompiledShader* GlRenderDevice::pixelProgramStage(PixelShaderObject& obj,
     }
     // At creation nothing is known of the bindings: 2D throughout.
     if (!initialized_ || stages->byKinds.empty()) kinds.fill(shader::SamplerKind::Texture2D);
-    const uint16_t mask = static_cast<uint16_t>(KindsMask(kinds) | tail.bits() << 8);
+    const uint8_t mask = KindsMask(kinds);
     auto it = stages->byKinds.find(mask);
     if (it != stages->byKinds.end()) return &it->second;
     shader::GlslStage stage;
     std::string error;
     CompiledShader compiled;
     if (shader::TranslatePixelShader(obj.function.data(), obj.function.size(), kinds, stage, error))
-        compiled = programs_.compilePixel(stage, kinds, "pixel program", tail);
+        compiled = programs_.compilePixel(stage, kinds, "pixel program");
     else
         ReportOnce("pixel program not translated: " + error);
     return &stages->byKinds.emplace(mask, compiled).first->second;

@@ -118,12 +118,11 @@ class GlRenderDevice final : public StateDevice {
     void growDepth(UINT width, UINT height);
     void syncTextures(uint32_t dirty);
     void activeUnit(unsigned unit);
-    bool selectProgram(uint32_t dirty, const shader::PixelTail& tail);
-    void updateUniforms(uint32_t dirty, const shader::PixelTail& tail);
+    bool selectProgram(uint32_t dirty);
+    void updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type);
     void updateFixed(uint32_t dirty);
     void upload(GLuint buffer, const void* data, size_t bytes);
-    const CompiledShader* pixelProgramStage(PixelShaderObject& shader,
-                                            const shader::PixelTail& tail = {});
+    const CompiledShader* pixelProgramStage(PixelShaderObject& shader);
 
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;

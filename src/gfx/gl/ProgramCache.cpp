@@ -71,8 +71,8 @@ CompiledShader ProgramCache::compileVertex(const shader::GlslStage& stage,
 
 CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage,
                                           const shader::SamplerKinds& kinds,
-                                          const std::string& what, const shader::PixelTail& tail) {
-    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, kinds, tail), what);
+                                          const std::string& what) {
+    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, kinds), what);
 }
 
 const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
@@ -85,9 +85,8 @@ const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
 const CompiledShader& ProgramCache::fixedPixel(const ff::PixelKey& key) {
     auto it = fixedPixel_.find(key);
     if (it != fixedPixel_.end()) return it->second;
-    CompiledShader s =
-        compilePixel(ff::GeneratePixelStage(key), ff::PixelKinds(key), "fixed-function pixel stage",
-                     shader::PixelTail::FromBits(key.tail));
+    CompiledShader s = compilePixel(ff::GeneratePixelStage(key), ff::PixelKinds(key),
+                                    "fixed-function pixel stage");
     return fixedPixel_.emplace(key, s).first->second;
 }
 

@@ -17,7 +17,6 @@
 
 #include "gfx/Resources.h"
 #include "gfx/gl/ff/StateKey.h"
-#include "gfx/shader/GlslBuilder.h"
 #include "gfx/shader/GlslInterface.h"
 
 namespace gfx::gl {
@@ -33,10 +32,10 @@ struct VertexProgramStage final : BackendObject {
     CompiledShader shader;
 };
 
-// The compiled stages of a pixel program, one per set of sampler kinds and tail (bit i of
-// the key: stage i samples a cube texture; bits 8 and up: shader::PixelTail::bits()).
+// The compiled stages of a pixel program, one per set of sampler kinds (bit i of the key:
+// stage i samples a cube texture).
 struct PixelProgramStages final : BackendObject {
-    std::unordered_map<uint16_t, CompiledShader> byKinds;
+    std::unordered_map<uint8_t, CompiledShader> byKinds;
 };
 
 struct ProgramStats {
@@ -54,7 +53,7 @@ class ProgramCache {
     // on standard error with `what` naming the stage.
     CompiledShader compileVertex(const shader::GlslStage& stage, const std::string& what);
     CompiledShader compilePixel(const shader::GlslStage& stage, const shader::SamplerKinds& kinds,
-                                const std::string& what, const shader::PixelTail& tail = {});
+                                const std::string& what);
 
     // Fixed-function stages, generated and compiled on first use of a key.
     const CompiledShader& fixedVertex(const ff::VertexKey& key);

@@ -49,15 +49,15 @@ constexpr const char* kPixelPrologue = R"(void main() {
     vec4 dx_iD0 = dx_vD0;
     vec4 dx_iD1 = dx_vD1;
     vec4 dx_iT[8];
-)";
-
-constexpr const char* kPixelLocals = R"(    float dx_eyeDepth = dx_vEyeDepth;
+    for (int i = 0; i < 8; ++i) dx_iT[i] = dx_modes.w != 0 ? vec4(gl_PointCoord, 0.0, 1.0) : dx_vT[i];
+    float dx_eyeDepth = dx_vEyeDepth;
     vec4 dx_oC0 = vec4(0.0);
 )";
 
-// Alpha test on the 8-bit alpha, as the original compared bytes.
-constexpr const char* kAlphaTest = R"(    {
-        int dx_func = dx_modes.y;
+// Alpha test on the 8-bit alpha, as the original compared bytes; then fog on colour only.
+constexpr const char* kPixelEpilogue = R"(    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0);
+    int dx_func = dx_modes.y;
+    if (dx_func != 8) {
         int a = int(floor(dx_c.a * 255.0 + 0.5));
         int ref = dx_modes.z;
         bool pass = dx_func == 2 ? a < ref
@@ -69,21 +69,17 @@ constexpr const char* kAlphaTest = R"(    {
                   : false;
         if (!pass) discard;
     }
-)";
-
-// The fog factor of each selector, from the eye distance d; fog touches colour only.
-const char* FogFactor(FogSelect fog) {
-    switch (fog) {
-        case FogSelect::Exp:
-            return "exp(-dx_fogParams.x * d)";
-        case FogSelect::Exp2:
-            return "exp(-(dx_fogParams.x * d) * (dx_fogParams.x * d))";
-        case FogSelect::Linear:
-            return "(dx_fogParams.z - d) * dx_fogParams.w";
-        default:
-            return "dx_vFog";
+    if (dx_modes.x != 0) {
+        float d = dx_eyeDepth;
+        float f = dx_modes.x == 1 ? exp(-dx_fogParams.x * d)
+                : dx_modes.x == 2 ? exp(-(dx_fogParams.x * d) * (dx_fogParams.x * d))
+                : dx_modes.x == 3 ? (dx_fogParams.z - d) * dx_fogParams.w
+                : dx_vFog;
+        dx_c.rgb = mix(dx_fogColor.rgb, dx_c.rgb, clamp(f, 0.0, 1.0));
     }
+    dx_fragColor = dx_c;
 }
+)";
 
 }  // namespace
 
@@ -110,8 +106,7 @@ std::string BuildVertexSource(const GlslStage& stage) {
     return s;
 }
 
-std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds,
-                             const PixelTail& tail) {
+std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds) {
     std::string s;
     s.reserve(4096 + stage.declarations.size() + stage.body.size());
     s += "#version 330 core\n";
@@ -128,21 +123,10 @@ std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds,
     s += stage.declarations;
     s += "\n";
     s += kPixelPrologue;
-    s += tail.pointSprite
-             ? "    for (int i = 0; i < 8; ++i) dx_iT[i] = vec4(gl_PointCoord, 0.0, 1.0);\n"
-             : "    for (int i = 0; i < 8; ++i) dx_iT[i] = dx_vT[i];\n";
-    s += kPixelLocals;
     s += "    {\n";
     s += stage.body;
     s += "\n    }\n";
-    s += "    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0);\n";
-    if (tail.alphaTest) s += kAlphaTest;
-    if (tail.fog != FogSelect::None) {
-        s += "    {\n        float d = dx_eyeDepth;\n        float f = ";
-        s += FogFactor(tail.fog);
-        s += ";\n        dx_c.rgb = mix(dx_fogColor.rgb, dx_c.rgb, clamp(f, 0.0, 1.0));\n    }\n";
-    }
-    s += "    dx_fragColor = dx_c;\n}\n";
+    s += kPixelEpilogue;
     return s;
 }
 

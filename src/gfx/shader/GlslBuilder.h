@@ -15,9 +15,7 @@
 //  - clip planes: six distances dot(dx_clipVertex, plane) are always written; the back end
 //    enables the ones D3DRS_CLIPPLANEENABLE selects and hands the others over as (0, 0, 0, 1);
 //  - fog, alpha test and the final saturation happen after the pixel stage, as they did
-//    after the original pipeline's texture stages or pixel program. Only the parts a draw's
-//    states switch on are written (PixelTail): a software rasteriser pays for a branch on
-//    every fragment even when a uniform decides it the same way for the whole draw.
+//    after the original pipeline's texture stages or pixel program.
 #pragma once
 
 #include <cstdint>
@@ -58,34 +56,11 @@ struct CommonBlock {
 static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1),
               "CommonBlock must match the std140 layout of DxCommon");
 
-// What follows the pixel stage for a draw, chosen from its states. The values (alpha
-// comparison and reference, fog colour and distances) still come from DxCommon.
-struct PixelTail {
-    FogSelect fog = FogSelect::None;
-    bool alphaTest = false;    // D3DRS_ALPHATESTENABLE with a comparison other than ALWAYS
-    bool pointSprite = false;  // every texture coordinate is the point's own (0..1, 0..1)
-
-    // A small number that tells the tails apart (variant keys).
-    uint8_t bits() const {
-        return static_cast<uint8_t>(static_cast<unsigned>(fog) | (alphaTest ? 8u : 0u) |
-                                    (pointSprite ? 16u : 0u));
-    }
-    static PixelTail FromBits(uint8_t bits) {
-        PixelTail t;
-        t.fog = static_cast<FogSelect>(bits & 7u);
-        t.alphaTest = (bits & 8u) != 0;
-        t.pointSprite = (bits & 16u) != 0;
-        return t;
-    }
-    bool operator==(const PixelTail&) const = default;
-};
-
 // Complete vertex shader source for the stage.
 std::string BuildVertexSource(const GlslStage& stage);
 
 // Complete fragment shader source for the stage; stage N's sampler is declared with the
-// kind `kinds[N]` (the name SamplerName gives), followed by the work `tail` asks for.
-std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds,
-                             const PixelTail& tail = {});
+// kind `kinds[N]` (the name SamplerName gives).
+std::string BuildPixelSource(const GlslStage& stage, const SamplerKinds& kinds);
 
 }  // namespace gfx::shader

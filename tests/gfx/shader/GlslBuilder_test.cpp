@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <utility>
-
 namespace {
 
 using gfx::shader::BuildPixelSource;
 using gfx::shader::BuildVertexSource;
-using gfx::shader::FogSelect;
 using gfx::shader::GlslStage;
-using gfx::shader::PixelTail;
 using gfx::shader::SamplerKind;
 using gfx::shader::SamplerKinds;
 
@@ -59,62 +54,10 @@ TEST(GlslBuilder, PixelSourceDeclaresSamplersOfTheGivenKinds) {
     EXPECT_TRUE(Has(s, "vec4 dx_tfactor;"));
     for (const char* local : {"vec4 dx_iD0", "vec4 dx_iD1", "vec4 dx_iT[8]", "vec4 dx_oC0"})
         EXPECT_TRUE(Has(s, local)) << local;
-}
-
-// Fog, alpha test and point-sprite coordinates are written only for draws that use them, each
-// after the stage's body; their values still come from DxCommon.
-TEST(GlslBuilder, PixelTailWritesOnlyWhatTheDrawNeeds) {
-    GlslStage stage;
-    stage.body = "dx_oC0 = texture(dx_s2D_0, dx_iT[0].xy);\n";
-    const std::string bare = BuildPixelSource(stage, {});
-    EXPECT_FALSE(Has(bare, "discard"));
-    EXPECT_FALSE(Has(bare, "dx_fogColor.rgb"));
-    EXPECT_FALSE(Has(bare, "gl_PointCoord"));
-    EXPECT_FALSE(Has(bare, "dx_modes."));
-    EXPECT_TRUE(Has(bare, "dx_iT[i] = dx_vT[i]"));
-    EXPECT_TRUE(Has(bare, "dx_fragColor = dx_c;"));
-
-    PixelTail alpha;
-    alpha.alphaTest = true;
-    const std::string a = BuildPixelSource(stage, {}, alpha);
-    const size_t body = a.find("dx_oC0 = texture(");
-    EXPECT_GT(a.find("discard;"), body);
-    EXPECT_TRUE(Has(a, "int ref = dx_modes.z;"));
-    EXPECT_FALSE(Has(a, "dx_fogColor.rgb"));
-
-    const std::pair<FogSelect, const char*> fogs[] = {
-        {FogSelect::Exp, "float f = exp(-dx_fogParams.x * d);"},
-        {FogSelect::Exp2, "float f = exp(-(dx_fogParams.x * d) * (dx_fogParams.x * d));"},
-        {FogSelect::Linear, "float f = (dx_fogParams.z - d) * dx_fogParams.w;"},
-        {FogSelect::Vertex, "float f = dx_vFog;"}};
-    for (const auto& [fog, factor] : fogs) {
-        PixelTail t;
-        t.fog = fog;
-        const std::string f = BuildPixelSource(stage, {}, t);
-        EXPECT_TRUE(Has(f, factor)) << factor;
-        EXPECT_GT(f.find("mix(dx_fogColor.rgb, dx_c.rgb"), f.find("dx_oC0 = texture("));
-        EXPECT_FALSE(Has(f, "discard"));
-    }
-
-    PixelTail sprite;
-    sprite.pointSprite = true;
-    const std::string p = BuildPixelSource(stage, {}, sprite);
-    EXPECT_TRUE(Has(p, "dx_iT[i] = vec4(gl_PointCoord, 0.0, 1.0)"));
-    EXPECT_FALSE(Has(p, "dx_iT[i] = dx_vT[i]"));
-
-    // Every tail has its own key, and the key gives the tail back.
-    std::set<int> keys;
-    for (int fog = 0; fog <= 4; ++fog)
-        for (bool test : {false, true})
-            for (bool points : {false, true}) {
-                PixelTail t;
-                t.fog = static_cast<FogSelect>(fog);
-                t.alphaTest = test;
-                t.pointSprite = points;
-                keys.insert(t.bits());
-                EXPECT_EQ(PixelTail::FromBits(t.bits()), t);
-            }
-    EXPECT_EQ(keys.size(), 20u);
+    // Alpha test and fog come after the body.
+    const size_t body = s.find("dx_oC0 = texture(");
+    EXPECT_GT(s.find("discard;"), body);
+    EXPECT_GT(s.find("dx_fogColor.rgb"), body);
 }
 
 TEST(GlslBuilder, BothStagesShareOneVaryingInterface) {

@@ -110,17 +110,4 @@ PixelKey MakePixelKey(const DeviceState& s) {
     return k;
 }
 
-shader::PixelTail MakePixelTail(const DeviceState& s, D3DPRIMITIVETYPE type) {
-    const auto& rs = s.renderStates;
-    shader::PixelTail t;
-    if (rs[D3DRS_FOGENABLE])
-        t.fog = rs[D3DRS_FOGTABLEMODE] >= D3DFOG_EXP && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR
-                    ? static_cast<shader::FogSelect>(rs[D3DRS_FOGTABLEMODE])
-                    : shader::FogSelect::Vertex;
-    t.alphaTest = rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
-                  rs[D3DRS_ALPHAFUNC] < D3DCMP_ALWAYS;
-    t.pointSprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST;
-    return t;
-}
-
 }  // namespace gfx::gl::ff

@@ -13,7 +13,6 @@
 
 #include "gfx/StateDevice.h"
 #include "gfx/VertexLayout.h"
-#include "gfx/shader/GlslBuilder.h"
 
 namespace gfx::gl::ff {
 
@@ -56,23 +55,17 @@ struct PixelKey {
     std::array<StageKey, kStages> stages{};
     uint8_t stageCount = 0;   // stages before the first COLOROP DISABLE
     uint8_t specularAdd = 0;  // D3DRS_SPECULARENABLE: add the specular colour at the end
-    uint8_t tail = 0;         // shader::PixelTail::bits() of the draw
 };
 
 static_assert(sizeof(VertexKey) == 23 + kStages, "VertexKey must have no padding");
-static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 3,
+static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 2,
               "PixelKey must have no padding");
 
 // Enabled lights in index order, at most 8, as the original pipeline lit with them.
 size_t ActiveLights(const DeviceState& state, std::array<const D3DLIGHT8*, 8>& out);
 
 VertexKey MakeVertexKey(const DeviceState& state, const VertexLayout& layout);
-// The stage part of the key; the caller adds the draw's tail.
 PixelKey MakePixelKey(const DeviceState& state);
-
-// Fog, alpha test and point sprites of a draw of `type` under `state`: what the pixel
-// program must do after its stage.
-shader::PixelTail MakePixelTail(const DeviceState& state, D3DPRIMITIVETYPE type);
 
 template <typename Key>
 bool SameKey(const Key& a, const Key& b) {
