@@ -18,12 +18,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -35,28 +33,9 @@
 #include "gfx/gl/GlRenderDevice.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
+#include "support/AllocationCounter.h"
 #include "timeline/FrameClock.h"
 #include "timeline/Timeline.h"
-
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<uint64_t> g_allocations{0};
-
-}  // namespace
-
-// Every heap allocation of the process passes here; only the measured frames are counted.
-void* operator new(std::size_t size) {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -185,15 +164,14 @@ int main(int argc, char** argv) {
             for (bool scenes : {true, false}) {
                 show.drawScenes = scenes;
                 glFinish();
-                g_allocations = 0;
-                g_counting = true;
+                const uint64_t before = testsupport::AllocationCount();
                 const auto t0 = std::chrono::steady_clock::now();
                 frameAt(grid.Position(k));
                 glFinish();
                 const auto t1 = std::chrono::steady_clock::now();
-                g_counting = false;
-                if (scenes && g_allocations > 0) {
-                    allocations += g_allocations;
+                const uint64_t made = testsupport::AllocationCount() - before;
+                if (scenes && made > 0) {
+                    allocations += made;
                     ++allocatingFrames;
                 }
                 (scenes ? whole : overlays).push_back(Milliseconds(t1 - t0));

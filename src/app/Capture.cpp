@@ -124,9 +124,8 @@ int RunStill(const Options& options, Renderer& r) {
 }
 
 int RunCapture(const Options& options, Renderer& r, uint64_t length) {
-    const audio::TrackFormat& format = r.format();
-    const uint64_t from = r.Whole(options.captureFrom ? options.captureFrom->ToBytes(format) : 0);
-    const uint64_t to = r.Whole(options.captureTo ? options.captureTo->ToBytes(format) : length);
+    const CapturePlan plan = PlanCapture(options, r.format(), length);
+    const uint64_t from = plan.from(), to = plan.to;
     if (to <= from)
         return Fail("The capture span is empty: --to (" + std::to_string(to) +
                     " bytes) must lie after --from (" + std::to_string(from) + " bytes)");
@@ -137,8 +136,8 @@ int RunCapture(const Options& options, Renderer& r, uint64_t length) {
         return Fail("The capture folder \"" + dir.string() + "\" cannot be made: " + ec.message());
 
     if (!r.PreRoll(from)) return Interrupted();
-    const FrameGrid grid{format, options.captureFps.value_or(kStillFramesPerSecond), from};
-    const uint64_t frames = grid.FramesBefore(to);
+    const FrameGrid& grid = plan.grid;
+    const uint64_t frames = plan.frames;
     ProgressLine progress("capture", frames);
     std::string error;
     char name[32];
@@ -202,6 +201,19 @@ uint64_t FrameGrid::FramesBefore(uint64_t end) const {
     const uint64_t need = (end - start + bpf - 1) / bpf;  // sample frames up to `end`
     const uint64_t rate = static_cast<uint64_t>(format.rate);
     return (need * static_cast<uint64_t>(fps) + rate - 1) / rate;
+}
+
+CapturePlan PlanCapture(const Options& options, const audio::TrackFormat& format,
+                        uint64_t trackLength) {
+    const uint64_t bpf = std::max<uint64_t>(format.bytesPerFrame(), 1);
+    auto whole = [bpf](uint64_t bytes) { return bytes / bpf * bpf; };
+    CapturePlan plan;
+    plan.grid.format = format;
+    plan.grid.fps = options.captureFps.value_or(kStillFramesPerSecond);
+    plan.grid.start = whole(options.captureFrom ? options.captureFrom->ToBytes(format) : 0);
+    plan.to = whole(options.captureTo ? options.captureTo->ToBytes(format) : trackLength);
+    plan.frames = plan.grid.FramesBefore(plan.to);
+    return plan;
 }
 
 uint32_t ClockAt(uint32_t soundtrackStartClock, uint64_t position,

@@ -44,6 +44,20 @@ struct FrameGrid {
     uint64_t FramesBefore(uint64_t end) const;
 };
 
+// What a capture covers: the soundtrack span [from, to) in whole sample frames (`to` is the
+// track's length when not given), and its frames at the options' rate (60 when not given).
+struct CapturePlan {
+    FrameGrid grid;  // grid.start is `from`
+    uint64_t to = 0;
+    uint64_t frames = 0;
+
+    uint64_t from() const { return grid.start; }
+    // Bytes of PCM in the WAV file.
+    uint64_t spanBytes() const { return to > grid.start ? to - grid.start : 0; }
+};
+CapturePlan PlanCapture(const Options& options, const audio::TrackFormat& format,
+                        uint64_t trackLength);
+
 // The clock reading that goes with a soundtrack position.
 uint32_t ClockAt(uint32_t soundtrackStartClock, uint64_t position,
                  const audio::TrackFormat& format);

@@ -1,5 +1,7 @@
 #include "app/Engine.h"
 
+#include <algorithm>
+
 #include "app/Capture.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
@@ -61,7 +63,8 @@ bool Engine::LoadAll() {
     if (!assets::GlobalPack().Open(options_.packPath)) return false;
     presentation_.LoadAssets();
     if (!StartSoundtrack()) return false;
-    presentation_.AfterSoundtrackStart();
+    // A catch-up ran it already where its soundtrack started, before the shots it played.
+    if (!caughtUp_) presentation_.AfterSoundtrackStart();
     // Last, so the frame clock counts from the moment the music starts.
     timeline::GlobalFrameClock().Start();
     return true;
@@ -76,13 +79,10 @@ bool Engine::StartSoundtrack() {
     std::string error;
     uint64_t start = 0;
     if (options_.start) {
-        if (options_.start->unit == SoundtrackPosition::Unit::Milliseconds) {
-            audio::Mp3Decoder probe;
-            if (probe.Open(data, soundtrackSize_, &error))
-                start = options_.start->ToBytes(probe.format());
-        } else {
-            start = options_.start->value;
-        }
+        audio::Mp3Decoder probe;
+        // Past its end the track holds its last position, so there is nothing more to catch up.
+        if (probe.Open(data, soundtrackSize_, &error))
+            start = std::min(options_.start->ToBytes(probe.format()), probe.lengthBytes());
     }
     if (error.empty() && start > 0) {
         CatchUp(data, soundtrackSize_, start);
@@ -109,6 +109,7 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     platform::UseVirtualClock(clockAtStart);
     audio::SetSoundtrack(&stepped);
     presentation_.AfterSoundtrackStart();
+    caughtUp_ = true;
     PreRoll(presentation_, stepped, clockAtStart, start, [this] {
         if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
         // Escape is left held for the main loop, which then ends after one frame.

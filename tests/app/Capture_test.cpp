@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/CommandLine.h"
@@ -46,6 +47,48 @@ TEST(FrameGridTest, FramesBeforeCountsPositionsBelowTheEnd) {
         EXPECT_LT(at24.Position(n - 1), end);
         EXPECT_GE(at24.Position(n), end);
     }
+}
+
+app::Options CaptureOptions(const std::vector<std::string>& args) {
+    const auto c = app::ParseCommandLine(args);
+    EXPECT_EQ(c.action, app::CommandLine::Action::Run) << c.message;
+    return c.options;
+}
+
+TEST(CapturePlanTest, TenSecondsAtSixtyFramesAreSixHundredFramesAndTenSecondsOfSound) {
+    const app::CapturePlan plan = app::PlanCapture(
+        CaptureOptions({"--capture", "out", "--from", "0:00", "--to", "0:10", "--fps", "60"}),
+        kStereo44, 50'000'000);
+    EXPECT_EQ(plan.frames, 600u);
+    EXPECT_EQ(plan.spanBytes(), 1764000u);
+    EXPECT_LT(plan.grid.Position(599), plan.to);
+    EXPECT_EQ(plan.grid.Position(600), plan.to);  // the first frame of the next ten seconds
+
+    // The WAV written for that span holds exactly ten seconds, silence where the samples end.
+    testsupport::TempDir dir;
+    std::string error;
+    const std::vector<int16_t> samples(4000, 7);
+    ASSERT_TRUE(app::WriteWav(dir.file("s.wav"), kStereo44, samples, plan.from(), plan.to, &error))
+        << error;
+    EXPECT_EQ(std::filesystem::file_size(dir.file("s.wav")), 44u + 1764000u);
+}
+
+TEST(CapturePlanTest, SpansAreWholeSampleFramesAndDefaultToTheWholeTrackAtSixty) {
+    // An odd byte offset rounds down to its sample frame; without --to the span ends with the
+    // track, without --fps the rate is 60.
+    const app::CapturePlan plan = app::PlanCapture(
+        CaptureOptions({"--capture", "out", "--from", "176402"}), kStereo44, 2 * 176400 + 3);
+    EXPECT_EQ(plan.from(), 176400u);
+    EXPECT_EQ(plan.to, 2u * 176400);
+    EXPECT_EQ(plan.grid.fps, 60);
+    EXPECT_EQ(plan.frames, 60u);
+    EXPECT_EQ(plan.spanBytes(), 176400u);
+    // 24 frames a second do not divide 44100 samples: still exactly 240 in ten seconds.
+    const app::CapturePlan at24 = app::PlanCapture(
+        CaptureOptions({"--capture", "out", "--from", "1:00", "--to", "1:10", "--fps", "24"}),
+        kStereo44, 50'000'000);
+    EXPECT_EQ(at24.frames, 240u);
+    EXPECT_EQ(at24.spanBytes(), 1764000u);
 }
 
 TEST(ClockAtTest, IsTheSoundtrackTimeInWholeMilliseconds) {

@@ -70,7 +70,25 @@ TEST_F(StillsTest, WhiteFlash) { Still("white_flash", "1805160"); }
 // The third picture cut replaces the whole frame.
 TEST_F(StillsTest, PictureCut) { Still("picture_cut", "10600000"); }
 
+// The metal object over the water running backwards, an insert flash fading over both.
+TEST_F(StillsTest, MetalOverBackwardsWaterWithAnInsert) { Still("metal_water_insert", "15030000"); }
+
+// The picture screen scene with one of the five pictures of the loop on its screen.
+TEST_F(StillsTest, ScreenLoop) { Still("screen_loop", "20000000"); }
+
+// The people picture half faded in over the picture screen scene.
+TEST_F(StillsTest, PeopleFadingIn) { Still("people_fading_in", "22700000"); }
+
 TEST_F(StillsTest, Credits) { Still("credits", "2:30.000"); }
+
+// The cube grid in fog over the background picture.
+TEST_F(StillsTest, CubeGridInFog) { Still("cube_grid_fog", "35500000"); }
+
+// The rotating mesh over the stagi picture, an insert flash fading over both.
+TEST_F(StillsTest, RotatingMeshWithAnInsert) { Still("rotating_mesh_insert", "38045000"); }
+
+// The end mesh under the p3 picture, with the white fade about halfway out.
+TEST_F(StillsTest, EndMeshFading) { Still("end_mesh_fade", "39800000"); }
 
 TEST_F(StillsTest, EndScreen) { Still("end_screen", "44000000"); }
 
