@@ -127,10 +127,11 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
     }
 }
 
-bool GlRenderDevice::selectProgram(uint32_t dirty) {
+bool GlRenderDevice::selectProgram(uint32_t dirty, D3DPRIMITIVETYPE type) {
+    const bool plain = ff::PlainPixelWork(state_, type);
     if (vertexProgram_) {
         auto* stage = static_cast<const ProgramStage*>(vertexProgram_->backend.get());
-        vertexStage_ = stage ? &stage->shader : nullptr;
+        vertexStage_ = stage ? &stage->stage.shader : nullptr;
     } else if (!vertexStage_ || (dirty & kVertexKeyBits)) {
         const ff::VertexKey key = ff::MakeVertexKey(state_, *layout_);
         if (!vertexStage_ || !ff::SameKey(key, vertexKey_) || (dirty & kDirtyVertexShader)) {
@@ -146,9 +147,17 @@ bool GlRenderDevice::selectProgram(uint32_t dirty) {
             return false;
         }
         auto* stage = obj ? static_cast<const ProgramStage*>(obj->backend.get()) : nullptr;
-        pixelStage_ = stage ? &stage->shader : nullptr;
-    } else if (!pixelStage_ || (dirty & kPixelKeyBits)) {
-        const ff::PixelKey key = ff::MakePixelKey(state_);
+        bool cube = false;
+        for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES && !cube; ++i)
+            cube = state_.textures[i] && state_.textures[i]->GetType() == D3DRTYPE_CUBETEXTURE;
+        if (!stage)
+            pixelStage_ = nullptr;
+        else
+            pixelStage_ = plain && !cube && stage->stage.plain.id ? &stage->stage.plain
+                                                                  : &stage->stage.shader;
+    } else if (!pixelStage_ || (dirty & kPixelKeyBits) || plain != (pixelKey_.plain != 0)) {
+        ff::PixelKey key = ff::MakePixelKey(state_);
+        key.plain = plain ? 1 : 0;
         if (!pixelStage_ || !ff::SameKey(key, pixelKey_) || (dirty & kDirtyPixelShader)) {
             pixelKey_ = key;
             pixelStage_ = &programs_.fixedPixel(key);
@@ -287,7 +296,7 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
         return false;
     }
     syncTextures(dirty);
-    if (!selectProgram(dirty)) return false;
+    if (!selectProgram(dirty, type)) return false;
     updateUniforms(dirty, type);
     DrawContext ctx;
     ctx.targetHasAlpha = targetHasAlpha_;

@@ -146,8 +146,8 @@ HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj,
     if (!program) return D3D_OK;  // a declaration for fixed-function processing
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->shader = programs_.translateVertex(obj.function, *program, "vertex program");
-    if (!stage->shader.id) return E_FAIL;
+    stage->stage = programs_.translateVertex(obj.function, *program, "vertex program");
+    if (!stage->stage.shader.id) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;
 }
@@ -156,8 +156,8 @@ HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj,
                                             const shader::Program& program) {
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->shader = programs_.translatePixel(obj.function, program, "pixel program");
-    if (!stage->shader.id) return E_FAIL;
+    stage->stage = programs_.translatePixel(obj.function, program, "pixel program");
+    if (!stage->stage.shader.id) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;
 }

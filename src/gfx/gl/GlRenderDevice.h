@@ -124,7 +124,7 @@ class GlRenderDevice final : public StateDevice {
     void growDepth(UINT width, UINT height);
     void syncTextures(uint32_t dirty);
     void activeUnit(unsigned unit);
-    bool selectProgram(uint32_t dirty);
+    bool selectProgram(uint32_t dirty, D3DPRIMITIVETYPE type);
     void updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type);
     void updateFixed(uint32_t dirty);
     void upload(GLuint buffer, const void* data, size_t bytes);

@@ -72,8 +72,9 @@ CompiledShader ProgramCache::compileVertex(const shader::GlslStage& stage,
     return compile(GL_VERTEX_SHADER, shader::BuildVertexSource(stage), what);
 }
 
-CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage, const std::string& what) {
-    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage), what);
+CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage, const std::string& what,
+                                          bool plain) {
+    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, plain), what);
 }
 
 size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
@@ -82,8 +83,8 @@ size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
     return static_cast<size_t>(h);
 }
 
-CompiledShader ProgramCache::translate(bool pixel, const std::vector<DWORD>& tokens,
-                                       const shader::Program& program, const std::string& what) {
+TranslatedStage ProgramCache::translate(bool pixel, const std::vector<DWORD>& tokens,
+                                        const shader::Program& program, const std::string& what) {
     auto& done = pixel ? pixelPrograms_ : vertexPrograms_;
     if (auto it = done.find(tokens); it != done.end()) {
         ++stats_.shared;
@@ -92,28 +93,33 @@ CompiledShader ProgramCache::translate(bool pixel, const std::vector<DWORD>& tok
     ++stats_.translations;
     shader::GlslStage stage;
     std::string error;
-    CompiledShader result;
+    TranslatedStage result;
     if (!(pixel ? shader::TranslatePixelProgram(program, stage, error)
                 : shader::TranslateVertexProgram(program, stage, error))) {
         ++stats_.failures;
         ReportOnce(what + " not translated: " + error);
-        result.serial = nextSerial_++;
+        result.shader.serial = nextSerial_++;
+        result.plain = result.shader;
+    } else if (pixel) {
+        result.shader = compilePixel(stage, what);
+        result.plain =
+            result.shader.id ? compilePixel(stage, what + " (plain build)", true) : result.shader;
     } else {
-        result = pixel ? compilePixel(stage, what) : compileVertex(stage, what);
+        result.shader = result.plain = compileVertex(stage, what);
     }
     done.emplace(tokens, result);
     return result;
 }
 
-CompiledShader ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
-                                             const shader::Program& program,
-                                             const std::string& what) {
+TranslatedStage ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
+                                              const shader::Program& program,
+                                              const std::string& what) {
     return translate(false, tokens, program, what);
 }
 
-CompiledShader ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
-                                            const shader::Program& program,
-                                            const std::string& what) {
+TranslatedStage ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
+                                             const shader::Program& program,
+                                             const std::string& what) {
     return translate(true, tokens, program, what);
 }
 
@@ -127,7 +133,8 @@ const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
 const CompiledShader& ProgramCache::fixedPixel(const ff::PixelKey& key) {
     auto it = fixedPixel_.find(key);
     if (it != fixedPixel_.end()) return it->second;
-    CompiledShader s = compilePixel(ff::GeneratePixelStage(key), "fixed-function pixel stage");
+    CompiledShader s =
+        compilePixel(ff::GeneratePixelStage(key), "fixed-function pixel stage", key.plain != 0);
     return fixedPixel_.emplace(key, s).first->second;
 }
 

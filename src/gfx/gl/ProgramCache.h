@@ -29,9 +29,17 @@ struct CompiledShader {
     uint32_t serial = 0;
 };
 
+// A program's compiled stage. A pixel program also has its plain build (GlslBuilder.h) for
+// draws with no fog, alpha test, sprites or cube textures; for a vertex program `plain` is
+// `shader`.
+struct TranslatedStage {
+    CompiledShader shader;
+    CompiledShader plain;
+};
+
 // The compiled stage of a vertex or pixel program, hung on the device's shader record.
 struct ProgramStage final : BackendObject {
-    CompiledShader shader;
+    TranslatedStage stage;
 };
 
 struct ProgramStats {
@@ -50,18 +58,20 @@ class ProgramCache {
     // Builds the complete source for a stage and compiles it. A failure is reported once
     // on standard error with `what` naming the stage.
     CompiledShader compileVertex(const shader::GlslStage& stage, const std::string& what);
-    CompiledShader compilePixel(const shader::GlslStage& stage, const std::string& what);
+    CompiledShader compilePixel(const shader::GlslStage& stage, const std::string& what,
+                                bool plain = false);
 
     // Translates a decoded program (`tokens` its stream) and compiles the result; id 0
     // (reported once) when either step fails. A program with the same tokens as one done
     // before gets that one's stage, so objects that each create their own copy of a program
     // share its shader and its links.
-    CompiledShader translateVertex(const std::vector<DWORD>& tokens, const shader::Program& program,
+    TranslatedStage translateVertex(const std::vector<DWORD>& tokens,
+                                    const shader::Program& program, const std::string& what);
+    TranslatedStage translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
                                    const std::string& what);
-    CompiledShader translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
-                                  const std::string& what);
 
-    // Fixed-function stages, generated and compiled on first use of a key.
+    // Fixed-function stages, generated and compiled on first use of a key (its `plain` byte
+    // chooses the build).
     const CompiledShader& fixedVertex(const ff::VertexKey& key);
     const CompiledShader& fixedPixel(const ff::PixelKey& key);
 
@@ -90,8 +100,8 @@ class ProgramCache {
     };
 
     CompiledShader compile(GLenum type, const std::string& source, const std::string& what);
-    CompiledShader translate(bool pixel, const std::vector<DWORD>& tokens,
-                             const shader::Program& program, const std::string& what);
+    TranslatedStage translate(bool pixel, const std::vector<DWORD>& tokens,
+                              const shader::Program& program, const std::string& what);
     struct TokensHash {
         size_t operator()(const std::vector<DWORD>& t) const;
     };
@@ -99,7 +109,7 @@ class ProgramCache {
     std::unordered_map<ff::VertexKey, CompiledShader, VertexHash, VertexEq> fixedVertex_;
     std::unordered_map<ff::PixelKey, CompiledShader, PixelHash, PixelEq> fixedPixel_;
     std::unordered_map<uint64_t, GLuint> programs_;
-    std::unordered_map<std::vector<DWORD>, CompiledShader, TokensHash> vertexPrograms_,
+    std::unordered_map<std::vector<DWORD>, TranslatedStage, TokensHash> vertexPrograms_,
         pixelPrograms_;
     std::vector<GLuint> shaders_;  // every shader object compiled here
     uint32_t nextSerial_ = 1;

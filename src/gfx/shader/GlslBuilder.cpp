@@ -50,13 +50,18 @@ constexpr const char* kPixelPrologue = R"(void main() {
     vec4 dx_iD0 = dx_vD0;
     vec4 dx_iD1 = dx_vD1;
     vec4 dx_iT[8];
+#ifdef DX_PLAIN
+    for (int i = 0; i < 8; ++i) dx_iT[i] = dx_vT[i];
+#else
     for (int i = 0; i < 8; ++i) dx_iT[i] = dx_modes.w != 0 ? vec4(gl_PointCoord, 0.0, 1.0) : dx_vT[i];
+#endif
     float dx_eyeDepth = dx_vEyeDepth;
     vec4 dx_oC0 = vec4(0.0);
 )";
 
 // Alpha test on the 8-bit alpha, as the original compared bytes; then fog on colour only.
 constexpr const char* kPixelEpilogue = R"(    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0);
+#ifndef DX_PLAIN
     int dx_func = dx_modes.y;
     if (dx_func != 8) {
         int a = int(floor(dx_c.a * 255.0 + 0.5));
@@ -78,6 +83,7 @@ constexpr const char* kPixelEpilogue = R"(    vec4 dx_c = clamp(dx_oC0, 0.0, 1.0
                 : dx_vFog;
         dx_c.rgb = mix(dx_fogColor.rgb, dx_c.rgb, clamp(f, 0.0, 1.0));
     }
+#endif
     dx_fragColor = dx_c;
 }
 )";
@@ -107,10 +113,11 @@ std::string BuildVertexSource(const GlslStage& stage) {
     return s;
 }
 
-std::string BuildPixelSource(const GlslStage& stage) {
+std::string BuildPixelSource(const GlslStage& stage, bool plain) {
     std::string s;
     s.reserve(4096 + stage.declarations.size() + stage.body.size());
     s += "#version 330 core\n";
+    if (plain) s += "#define DX_PLAIN\n";
     s += "layout(std140) uniform DxPsConstants { vec4 dx_pc[8]; };\n";
     s += kCommonDeclarations;
     for (unsigned i = 0; i < 8; ++i) {

@@ -16,6 +16,12 @@
 //    enables the ones D3DRS_CLIPPLANEENABLE selects and hands the others over as (0, 0, 0, 1);
 //  - fog, alpha test and the final saturation happen after the pixel stage, as they did
 //    after the original pipeline's texture stages or pixel program.
+//
+// A pixel stage comes in two builds. The general one decides fog, alpha test, point-sprite
+// coordinates and each stage's sampler kind from DxCommon at run time. The plain one (with
+// DX_PLAIN defined, for draws with none of those switched on and only 2D textures bound)
+// leaves them out: a software rasteriser pays for every such branch on every fragment, even
+// when a uniform decides it the same way for the whole draw.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +66,8 @@ static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1 + 1
 // Complete vertex shader source for the stage.
 std::string BuildVertexSource(const GlslStage& stage);
 
-// Complete fragment shader source for the stage, with both samplers of every stage declared.
-std::string BuildPixelSource(const GlslStage& stage);
+// Complete fragment shader source for the stage, with both samplers of every stage declared;
+// `plain` gives the build without fog, alpha test, sprite coordinates or cube sampling.
+std::string BuildPixelSource(const GlslStage& stage, bool plain = false);
 
 }  // namespace gfx::shader

@@ -130,15 +130,19 @@ class PixelWriter {
 
     // One helper per sampled stage choosing, by the device's bit for the stage, the cube or
     // the 2D sampler: the code is the same whatever is bound, and the condition is uniform,
-    // so implicit derivatives stay defined.
+    // so implicit derivatives stay defined. The plain build (only 2D textures bound) samples
+    // 2D without asking.
     std::string samplerHelpers() const {
         std::string d;
         for (unsigned i = 0; i < 8; ++i) {
             if (!(sampled_ & (1u << i))) continue;
             const std::string n = std::to_string(i);
-            d += "vec4 xl_tex" + n + "(vec3 c) { return (dx_samplers.x & " +
+            const std::string flat =
+                "texture(" + SamplerName(i, SamplerKind::Texture2D) + ", c.xy)";
+            d += "#ifdef DX_PLAIN\nvec4 xl_tex" + n + "(vec3 c) { return " + flat +
+                 "; }\n#else\nvec4 xl_tex" + n + "(vec3 c) { return (dx_samplers.x & " +
                  std::to_string(1u << i) + ") != 0 ? texture(" + SamplerName(i, SamplerKind::Cube) +
-                 ", c) : texture(" + SamplerName(i, SamplerKind::Texture2D) + ", c.xy); }\n";
+                 ", c) : " + flat + "; }\n#endif\n";
         }
         return d;
     }

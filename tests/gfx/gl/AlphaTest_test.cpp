@@ -50,4 +50,28 @@ TEST_F(AlphaTestOff, DisabledTestKeepsEveryPixel) {
     EXPECT_EQ(pixel(10, 10), 0xFFFFFFFFu);
 }
 
+// Switching the test between draws of one program, fixed-function or a pixel program: draws
+// without it use the build that leaves it out, draws with it the one that has it.
+TEST_F(AlphaTestOff, EachDrawHasTheTestOfItsOwnStates) {
+    // ps.1.1: mov r0, c0
+    const DWORD ps[] = {0xFFFF0101u, 0x00000001u, 0x800F0000u, 0xA0E40000u, 0x0000FFFFu};
+    DWORD handle = 0;
+    ASSERT_EQ(dev().CreatePixelShader(ps, sizeof ps, &handle), D3D_OK);
+    const float faint[4] = {1, 1, 1, 0.1f};  // alpha 26, as the vertex colour below
+    dev().SetPixelShaderConstant(0, faint, 1);
+    plainStates();
+    dev().SetRenderState(D3DRS_ALPHAREF, 100);
+    dev().SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    for (const DWORD program : {DWORD{0}, handle}) {
+        dev().SetPixelShader(program);
+        dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        dev().SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+        drawScreenQuad(0, 0, 32, 64, 0x1AFFFFFF);
+        dev().SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+        drawScreenQuad(32, 0, 64, 64, 0x1AFFFFFF);
+        EXPECT_EQ(pixel(10, 10), 0xFF000000u) << program;  // alpha 26 is not above 100
+        EXPECT_EQ(pixel(50, 10), 0xFFFFFFFFu) << program;
+    }
+}
+
 }  // namespace

@@ -93,4 +93,31 @@ TEST_F(Fog, AppliesAfterAPixelProgram) {
     EXPECT_TRUE(ColorNear(pixel(32, 32), Fogged(std::exp(-1.0)), 2));
 }
 
+// Switching fog between draws of one program (fixed-function or a pixel program) gives each
+// draw its own: fogged draws use the general build, the others the plain one.
+TEST_F(Fog, EachDrawHasTheFogOfItsOwnStates) {
+    const DWORD ps[] = {0xFFFF0101u, 0x00000001u, 0x800F0000u, 0xA0E40000u, 0x0000FFFFu};
+    DWORD handle = 0;
+    ASSERT_EQ(dev().CreatePixelShader(ps, sizeof ps, &handle), D3D_OK);
+    const float white[4] = {1, 1, 1, 1};
+    dev().SetPixelShaderConstant(0, white, 1);
+    for (const DWORD program : {DWORD{0}, handle}) {
+        dev().SetPixelShader(program);
+        dev().SetRenderState(D3DRS_FOGENABLE, TRUE);
+        dev().SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
+        dev().SetRenderState(D3DRS_FOGDENSITY, FloatToDWORD(0.0025f));
+        drawWhiteAt(400.0f);
+        EXPECT_TRUE(ColorNear(pixel(32, 32), Fogged(std::exp(-1.0)), 2)) << program;
+        dev().SetRenderState(D3DRS_FOGENABLE, FALSE);
+        drawWhiteAt(400.0f);
+        EXPECT_EQ(pixel(32, 32), 0xFFFFFFFFu) << program;
+        dev().SetRenderState(D3DRS_FOGENABLE, TRUE);
+        dev().SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP2);
+        dev().SetRenderState(D3DRS_FOGDENSITY, FloatToDWORD(0.005f));
+        drawWhiteAt(100.0f);
+        EXPECT_TRUE(ColorNear(pixel(32, 32), Fogged(std::exp(-0.25)), 2)) << program;
+        dev().Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    }
+}
+
 }  // namespace

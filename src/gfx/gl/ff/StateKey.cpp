@@ -110,4 +110,13 @@ PixelKey MakePixelKey(const DeviceState& s) {
     return k;
 }
 
+bool PlainPixelWork(const DeviceState& s, D3DPRIMITIVETYPE type) {
+    const auto& rs = s.renderStates;
+    // The same tests that choose the general build's modes (DrawPipeline's DxCommon).
+    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
+                           rs[D3DRS_ALPHAFUNC] < D3DCMP_ALWAYS;
+    const bool sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST;
+    return !rs[D3DRS_FOGENABLE] && !alphaTest && !sprite;
+}
+
 }  // namespace gfx::gl::ff

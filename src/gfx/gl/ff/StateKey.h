@@ -55,17 +55,23 @@ struct PixelKey {
     std::array<StageKey, kStages> stages{};
     uint8_t stageCount = 0;   // stages before the first COLOROP DISABLE
     uint8_t specularAdd = 0;  // D3DRS_SPECULARENABLE: add the specular colour at the end
+    uint8_t plain = 0;        // no fog, alpha test or sprite: the plain build (GlslBuilder.h)
 };
 
 static_assert(sizeof(VertexKey) == 23 + kStages, "VertexKey must have no padding");
-static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 2,
+static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 3,
               "PixelKey must have no padding");
 
 // Enabled lights in index order, at most 8, as the original pipeline lit with them.
 size_t ActiveLights(const DeviceState& state, std::array<const D3DLIGHT8*, 8>& out);
 
 VertexKey MakeVertexKey(const DeviceState& state, const VertexLayout& layout);
+// The stage part of the key; the caller sets `plain` for the draw.
 PixelKey MakePixelKey(const DeviceState& state);
+
+// True when a draw of `type` under `state` has no fog, no alpha test and no point sprites,
+// so the plain build of a pixel stage serves it.
+bool PlainPixelWork(const DeviceState& state, D3DPRIMITIVETYPE type);
 
 template <typename Key>
 bool SameKey(const Key& a, const Key& b) {
