@@ -33,6 +33,7 @@
 #include "gfx/gl/GlRenderDevice.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
+#include "scene/ScenePreparation.h"
 #include "support/AllocationCounter.h"
 #include "timeline/FrameClock.h"
 #include "timeline/Timeline.h"
@@ -100,6 +101,9 @@ int main(int argc, char** argv) {
     }
     gfx::gl::GlRenderDevice& device = *presentation.device();
     if (!assets::GlobalPack().Open(packPath)) return 1;
+    // The flare sprite lies beside the pack, as beside the program in a real run.
+    scene::FlarePicturePath =
+        (std::filesystem::path(packPath).parent_path() / "point.bmp").string();
     const auto loadStart = std::chrono::steady_clock::now();
     presentation.LoadAssets();
     const double loadMs = Milliseconds(std::chrono::steady_clock::now() - loadStart);
