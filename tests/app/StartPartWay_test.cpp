@@ -93,16 +93,10 @@ void ExpectSameState(const ShowState& a, const ShowState& b) {
 class StartPartWayTest : public ::testing::TestWithParam<uint64_t> {
   protected:
     static void SetUpTestSuite() {
-        pack() = ::testing::TempDir() + "runeplay-partway-" + std::to_string(getpid()) + ".dat";
-        std::string error;
-        ASSERT_TRUE(testsupport::WriteShowPack(RUNEPLAY_PLAY_DIR "/kelvra.dat", pack(), &error))
-            << error;
+        testsupport::SuiteShowPack::Write(RUNEPLAY_PLAY_DIR "/kelvra.dat", "partway");
     }
-    static void TearDownTestSuite() { std::remove(pack().c_str()); }
-    static std::string& pack() {
-        static std::string path;
-        return path;
-    }
+    static void TearDownTestSuite() { testsupport::SuiteShowPack::Remove(); }
+    static const std::string& pack() { return testsupport::SuiteShowPack::Path(); }
 
     void SetUp() override {
         previous_ = RenderDevice;

@@ -25,16 +25,10 @@ const char* const kProgram = RUNEPLAY_PLAY_DIR "/runeplay";
 class StillsTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        pack() = ::testing::TempDir() + "runeplay-stills-" + std::to_string(getpid()) + ".dat";
-        std::string error;
-        ASSERT_TRUE(testsupport::WriteShowPack(RUNEPLAY_PLAY_DIR "/kelvra.dat", pack(), &error))
-            << error;
+        testsupport::SuiteShowPack::Write(RUNEPLAY_PLAY_DIR "/kelvra.dat", "stills");
     }
-    static void TearDownTestSuite() { std::remove(pack().c_str()); }
-    static std::string& pack() {
-        static std::string path;
-        return path;
-    }
+    static void TearDownTestSuite() { testsupport::SuiteShowPack::Remove(); }
+    static const std::string& pack() { return testsupport::SuiteShowPack::Path(); }
 
     // Runs the program with `arguments` in the test's folder; returns its exit status and
     // keeps what it wrote to standard output and error in `output`.

@@ -1,7 +1,11 @@
 #include "support/ShowPack.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "assets/PackArchive.h"
@@ -174,5 +178,18 @@ bool WriteOverlayPack(const std::string& shaderSourceDir, const std::string& pat
     AddShowPictures(writer);
     return writer.WriteFile(path, error);
 }
+
+std::string& SuiteShowPack::Path() {
+    static std::string path;
+    return path;
+}
+
+void SuiteShowPack::Write(const std::string& generatedPack, const std::string& tag) {
+    Path() = ::testing::TempDir() + "runeplay-" + tag + "-" + std::to_string(getpid()) + ".dat";
+    std::string error;
+    ASSERT_TRUE(WriteShowPack(generatedPack, Path(), &error)) << error;
+}
+
+void SuiteShowPack::Remove() { std::remove(Path().c_str()); }
 
 }  // namespace testsupport

@@ -28,4 +28,13 @@ bool WriteShowPack(const std::string& generatedPack, const std::string& path, st
 bool WriteOverlayPack(const std::string& shaderSourceDir, const std::string& path,
                       std::string* error);
 
+// The show pack of the build's generated pack, written into the temporary folder once for a
+// test suite (SetUpTestSuite) and removed after it (TearDownTestSuite).
+struct SuiteShowPack {
+    static std::string& Path();
+    // Fails the calling test suite when the pack cannot be written.
+    static void Write(const std::string& generatedPack, const std::string& tag);
+    static void Remove();
+};
+
 }  // namespace testsupport
