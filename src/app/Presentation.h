@@ -14,6 +14,7 @@ class Window;
 namespace app {
 
 struct Options;
+class ShowControl;
 
 class Presentation {
   public:
@@ -40,6 +41,9 @@ class Presentation {
     // One frame of the timeline: read the soundtrack position, draw, present, and tick the
     // frame clock last.
     virtual void Frame() { timeline::GlobalFrameClock().Tick(); }
+
+    // Seeking, for presentations that can be moved to any position; null where not.
+    virtual ShowControl* showControl() { return nullptr; }
 };
 
 }  // namespace app

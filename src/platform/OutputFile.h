@@ -1,0 +1,67 @@
+// Files written whole or not at all. Every file the program and its tools write goes through
+// here: the bytes go to a temporary file beside the target, which takes the target's name only
+// after every write, the flush to disk and the close have succeeded. A failure removes the
+// temporary file and keeps the system's reason ("No space left on device"), so a cut-off file
+// never stands where a complete one is expected.
+//
+// A target that exists and is not a regular file (a terminal, /dev/stdout, /dev/full, a pipe)
+// is written in place: it cannot be replaced, and a rename would not reach the reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class OutputFile {
+  public:
+    OutputFile() = default;
+    // An open file that was not committed is discarded.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // False with the reason in error() when the temporary file (or the target itself, when
+    // written in place) cannot be opened.
+    bool Open(const std::string& path);
+    // False once any write has failed; later writes do nothing, the first reason is kept.
+    bool Write(const void* data, size_t size);
+    // Flushes to disk, closes and renames into place. False with the reason when any write,
+    // the flush, the close or the rename failed; nothing is left behind then.
+    bool Commit();
+    // Removes the temporary file (a target written in place is left as it is).
+    void Discard();
+
+    bool ok() const { return error_.empty(); }
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    // The system's reason for the first failure, empty while all went well.
+    const std::string& error() const { return error_; }
+    uint64_t bytesWritten() const { return written_; }
+    // The temporary file being written (the target itself when written in place).
+    const std::string& writingPath() const { return writingPath_; }
+
+  private:
+    void Fail(int errnoValue);
+
+    std::string path_;    // as given, for messages
+    std::string target_;  // the file replaced on commit (a link resolved)
+    std::string writingPath_;
+    std::string error_;
+    int fd_ = -1;
+    bool inPlace_ = false;
+    uint64_t written_ = 0;
+};
+
+// Writes `size` bytes to `path` through an OutputFile. False with the reason in `error`.
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error);
+
+// Test hook: every OutputFile write that would take the process's total past `limit` bytes
+// fails with ENOSPC, as on a full disk; nullopt lifts the limit. The variable
+// RUNEPLAY_WRITE_LIMIT (bytes) sets it at start, so tests can run whole programs against a
+// "disk" that fills.
+void SetWriteLimitForTesting(std::optional<uint64_t> limit);
+
+}  // namespace platform
