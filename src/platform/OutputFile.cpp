@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <system_error>
@@ -18,25 +19,48 @@ namespace platform {
 
 namespace {
 
-// Bytes all OutputFiles may still write before the test hook's "disk" is full.
+// Bytes all OutputFiles may still write before the test hook's "disk" is full. The disk is
+// every file, or only those below `folder` (as a small file system mounted there would be).
 struct WriteLimit {
     std::mutex mutex;
     std::optional<uint64_t> limit;
+    std::filesystem::path folder;  // empty: everywhere
     uint64_t total = 0;
 };
 
 WriteLimit& Limit() {
     static WriteLimit* limit = [] {
         auto* l = new WriteLimit;
+        // "BYTES" or "BYTES:FOLDER".
         if (const char* text = std::getenv("RUNEPLAY_WRITE_LIMIT")) {
             char* end = nullptr;
             errno = 0;
             const unsigned long long value = std::strtoull(text, &end, 10);
-            if (end != text && *end == '\0' && errno == 0) l->limit = value;
+            if (end != text && errno == 0 && (*end == '\0' || (*end == ':' && end[1] != '\0'))) {
+                l->limit = value;
+                if (*end == ':') l->folder = end + 1;
+            }
         }
         return l;
     }();
     return *limit;
+}
+
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : resolved;
+}
+
+// Whether the limit counts writes into `folder`.
+bool Limited(const std::string& folder) {
+    WriteLimit& l = Limit();
+    std::lock_guard lock(l.mutex);
+    if (!l.limit) return false;
+    if (l.folder.empty()) return true;
+    const std::filesystem::path inside = Resolved(folder), disk = Resolved(l.folder);
+    const auto [end, at] = std::mismatch(disk.begin(), disk.end(), inside.begin(), inside.end());
+    return end == disk.end();
 }
 
 // How much of `size` the limit lets through; the rest fails as a full disk would.
@@ -108,6 +132,7 @@ bool OutputFile::Open(const std::string& path) {
         }
     }
 
+    limited_ = Limited(Folder(inPlace_ ? path : target));
     if (inPlace_) {
         writingPath_ = path;
         fd_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -138,7 +163,7 @@ bool OutputFile::Write(const void* data, size_t size) {
     if (!error_.empty()) return false;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const size_t allowed = Allowed(size);
+        const size_t allowed = limited_ ? Allowed(size) : size;
         if (allowed == 0) {
             Fail(ENOSPC);
             return false;
@@ -200,19 +225,18 @@ std::optional<uint64_t> FreeSpace(const std::string& folder) {
     struct statvfs info {};
     if (statvfs(folder.c_str(), &info) == 0)
         free = static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+    if (!Limited(folder)) return free;
     WriteLimit& l = Limit();
     std::lock_guard lock(l.mutex);
-    if (l.limit) {
-        const uint64_t left = *l.limit > l.total ? *l.limit - l.total : 0;
-        free = free ? std::min(*free, left) : left;
-    }
-    return free;
+    const uint64_t left = *l.limit > l.total ? *l.limit - l.total : 0;
+    return free ? std::min(*free, left) : left;
 }
 
-void SetWriteLimitForTesting(std::optional<uint64_t> limit) {
+void SetWriteLimitForTesting(std::optional<uint64_t> limit, const std::string& folder) {
     WriteLimit& l = Limit();
     std::lock_guard lock(l.mutex);
     l.limit = limit;
+    l.folder = folder;
     l.total = 0;
 }
 

@@ -52,6 +52,7 @@ class OutputFile {
     std::string error_;
     int fd_ = -1;
     bool inPlace_ = false;
+    bool limited_ = false;  // counted by the test hook's limit
     uint64_t written_ = 0;
 };
 
@@ -63,9 +64,10 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
 std::optional<uint64_t> FreeSpace(const std::string& folder);
 
 // Test hook: every OutputFile write that would take the process's total past `limit` bytes
-// fails with ENOSPC, as on a full disk; nullopt lifts the limit. The variable
-// RUNEPLAY_WRITE_LIMIT (bytes) sets it at start, so tests can run whole programs against a
-// "disk" that fills.
-void SetWriteLimitForTesting(std::optional<uint64_t> limit);
+// fails with ENOSPC, as on a full disk; nullopt lifts the limit. With a `folder`, only files
+// below it count and fail, as on a small file system mounted there. The variable
+// RUNEPLAY_WRITE_LIMIT ("BYTES" or "BYTES:FOLDER") sets it at start, so tests can run whole
+// programs against a "disk" that fills.
+void SetWriteLimitForTesting(std::optional<uint64_t> limit, const std::string& folder = "");
 
 }  // namespace platform

@@ -84,6 +84,27 @@ TEST_F(OutputFileTest, AFullDiskIsReportedWithTheSystemsReasonAndLeavesNoFile) {
     EXPECT_EQ(error, "No space left on device");
 }
 
+// A "disk" mounted at one folder: files below it fill it, others are not counted, and the
+// free space below it is what is left of the limit.
+TEST_F(OutputFileTest, ALimitOnAFolderCountsOnlyTheFilesBelowIt) {
+    fs::create_directories(dir_ / "disk" / "deep");
+    platform::SetWriteLimitForTesting(10, (dir_ / "disk").string());
+    std::string error;
+    EXPECT_TRUE(
+        platform::WriteWholeFile((dir_ / "outside").string(), "0123456789abcdef", 16, &error));
+    EXPECT_TRUE(platform::WriteWholeFile((dir_ / "disk" / "a").string(), "012345", 6, &error));
+    EXPECT_EQ(platform::FreeSpace((dir_ / "disk" / "deep").string()), 4u);
+    EXPECT_FALSE(
+        platform::WriteWholeFile((dir_ / "disk" / "deep" / "b").string(), "01234", 5, &error));
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_FALSE(fs::exists(dir_ / "disk" / "deep" / "b"));
+    // A name that only begins like the folder is outside it.
+    EXPECT_TRUE(platform::WriteWholeFile((dir_ / "diskette").string(), "01234", 5, &error));
+    const std::optional<uint64_t> outside = platform::FreeSpace(dir_.string());
+    ASSERT_TRUE(outside);
+    EXPECT_GT(*outside, 4u);
+}
+
 TEST_F(OutputFileTest, AMissingFolderOrAnUnwritableOneIsRefusedAtOpen) {
     platform::OutputFile file;
     EXPECT_FALSE(file.Open((dir_ / "no" / "such" / "folder.png").string()));
