@@ -15,6 +15,7 @@
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
 #include "platform/Platform.h"
+#include "platform/StatusLine.h"
 
 namespace app {
 
@@ -108,7 +109,7 @@ int Fail(const std::string& text) {
 }
 
 int Interrupted() {
-    std::fprintf(stderr, "\nruneplay: interrupted\n");
+    platform::WriteErrorLine("runeplay: interrupted");
     return 1;
 }
 
@@ -312,17 +313,18 @@ void ProgressLine::Update(uint64_t done) {
     const double rate = spent > 0 ? static_cast<double>(done) / spent : 0.0;
     const double left =
         rate > 0 ? static_cast<double>(total_ - std::min(done, total_)) / rate : 0.0;
-    std::fprintf(stderr, "\r%s: %llu/%llu frames, %.1f frames/s, %s left   ", label_.c_str(),
-                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total_),
-                 rate, MinutesSeconds(left).c_str());
-    std::fflush(stderr);
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %llu/%llu frames, %.1f frames/s, %s left   ",
+                  label_.c_str(), static_cast<unsigned long long>(done),
+                  static_cast<unsigned long long>(total_), rate, MinutesSeconds(left).c_str());
+    platform::WriteStatusLine(text);
 }
 
 void ProgressLine::Finish() {
     if (total_ == 0) return;
     lastShown_ = -1.0;
     Update(total_);
-    std::fputc('\n', stderr);
+    platform::EndStatusLine();
 }
 
 namespace {
