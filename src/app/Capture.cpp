@@ -1,6 +1,8 @@
 #include "app/Capture.h"
 
 #include <stb/stb_image_write.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -131,6 +133,13 @@ std::string Size(uint64_t bytes) {
     return text;
 }
 
+bool IsStandardOutput(const std::string& path) {
+    struct stat file {
+    }, out{};
+    return stat(path.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 &&
+           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+}
+
 int RunStill(const Options& options, Renderer& r) {
     const std::string& path = *options.stillOut;
     std::string error;
@@ -144,8 +153,10 @@ int RunStill(const Options& options, Renderer& r) {
     r.Frame(target, true);
     if (!r.SaveFrame(file, &error))
         return Fail("The still \"" + path + "\" cannot be written: " + error);
-    std::printf("runeplay: wrote %s (soundtrack position %llu)\n", path.c_str(),
-                static_cast<unsigned long long>(target));
+    // A still written to standard output (--out /dev/stdout) keeps it to the picture alone.
+    std::fprintf(IsStandardOutput(path) ? stderr : stdout,
+                 "runeplay: wrote %s (soundtrack position %llu)\n", path.c_str(),
+                 static_cast<unsigned long long>(target));
     return 0;
 }
 

@@ -99,6 +99,22 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// /dev/stdout, /proc/self/fd/1 and their kind name something the program was given, never a
+// file of its own to replace, even where they lead to a regular file.
+bool IsSystemPath(const std::string& path) {
+    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+// The standard output or error stream whose file `info` describes, or -1.
+int StandardStream(const struct stat& info) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat stream {};
+        if (fstat(fd, &stream) == 0 && stream.st_dev == info.st_dev && stream.st_ino == info.st_ino)
+            return fd;
+    }
+    return -1;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
@@ -121,21 +137,25 @@ bool OutputFile::Open(const std::string& path) {
     // Through a link the file it names is replaced, so the link stays a link.
     std::string target = path;
     struct stat info {};
+    int stream = -1;
     if (stat(path.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
+        stream = StandardStream(info);
+        if (!S_ISREG(info.st_mode) || stream >= 0 || IsSystemPath(path)) {
             inPlace_ = true;
         } else if (char* resolved = realpath(path.c_str(), nullptr)) {
             target = resolved;
             std::free(resolved);
-            // /dev/stdout and its kind resolve into /proc when they lead to a regular file.
-            if (target.rfind("/proc/", 0) == 0 || target.rfind("/dev/", 0) == 0) inPlace_ = true;
+            if (IsSystemPath(target)) inPlace_ = true;
         }
     }
 
     limited_ = Limited(Folder(inPlace_ ? path : target));
     if (inPlace_) {
         writingPath_ = path;
-        fd_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // Standard output redirected into a file (--out /dev/stdout >> log) goes on where the
+        // stream stands, as the shell opened it; reopened, the file would be cut to nothing.
+        fd_ = stream >= 0 ? fcntl(stream, F_DUPFD_CLOEXEC, 0)
+                          : open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd_ < 0) {
             Fail(errno);
             return false;

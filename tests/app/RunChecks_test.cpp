@@ -111,6 +111,22 @@ TEST_F(RunChecksTest, AStillMakesTheFoldersItGoesInto) {
     EXPECT_THAT(r.output, HasSubstr("runeplay: wrote new/folders/s.png"));
 }
 
+// Standard output holds the picture alone, and a file it is appended to keeps what it held.
+TEST_F(RunChecksTest, AStillToStandardOutputIsThePictureAlone) {
+    std::ofstream(dir.path() / "out.bin") << "HEAD";
+    const testsupport::ProgramResult r = testsupport::RunProgramIn(
+        dir.path(), "'" + kProgram + "' --headless --pack '" + pack() +
+                        "' --still 100 --out /dev/stdout --size 64x48 2>err.log >> out.bin");
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::ifstream in(dir.path() / "out.bin", std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(bytes.substr(0, 8), std::string("HEAD\x89PNG", 8));
+    EXPECT_EQ(bytes.substr(bytes.size() - 8, 4), "IEND");
+    std::ifstream log(dir.path() / "err.log");
+    EXPECT_THAT(std::string(std::istreambuf_iterator<char>(log), {}),
+                HasSubstr("runeplay: wrote /dev/stdout"));
+}
+
 // A second capture into the folder of a first one would keep the first one's later frames,
 // and the ffmpeg line would join both.
 TEST_F(RunChecksTest, ACaptureIntoTheFolderOfAnEarlierOneNeedsOverwrite) {

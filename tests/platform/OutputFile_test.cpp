@@ -1,8 +1,11 @@
 #include "platform/OutputFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -133,6 +136,37 @@ TEST_F(OutputFileTest, DevicesAreWrittenInPlace) {
     EXPECT_FALSE(platform::WriteWholeFile("/dev/full", "abc", 3, &error));
     EXPECT_EQ(error, "No space left on device");
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+// Standard output redirected into a file: --out /dev/stdout >> log goes on after what the
+// file holds, in the very file the shell opened, never a new one renamed over it.
+TEST_F(OutputFileTest, StandardOutputIsWrittenWhereTheStreamStands) {
+    const fs::path log = dir_ / "log";
+    const int appended = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_GE(appended, 0);
+    ASSERT_EQ(write(appended, "HEAD", 4), 4);
+    struct stat before {};
+    ASSERT_EQ(fstat(appended, &before), 0);
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(appended, STDOUT_FILENO);
+    std::string writingPath;
+    bool written = false;
+    {
+        platform::OutputFile file;
+        written = file.Open("/dev/stdout") && file.Write("PNG", 3) && file.Commit();
+        writingPath = file.writingPath();
+    }
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    close(appended);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(writingPath, "/dev/stdout");
+    EXPECT_EQ(Read(log), "HEADPNG");
+    struct stat after {};
+    ASSERT_EQ(stat(log.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Entries(), 1u);
 }
 
 TEST_F(OutputFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
