@@ -134,8 +134,8 @@ std::string Size(uint64_t bytes) {
 }
 
 bool IsStandardOutput(const std::string& path) {
-    struct stat file {
-    }, out{};
+    struct stat file {};
+    struct stat out {};
     return stat(path.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 &&
            file.st_dev == out.st_dev && file.st_ino == out.st_ino;
 }
