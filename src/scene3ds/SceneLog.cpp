@@ -15,10 +15,12 @@ std::FILE* SceneFatalStream = nullptr;
 
 namespace {
 size_t faultsReported = 0;
+bool logWriteFailed = false;
 }  // namespace
 
 size_t SceneFaultsReported() { return faultsReported; }
 void CountSceneFault() { ++faultsReported; }
+bool SceneLogWriteFailed() { return logWriteFailed; }
 
 SceneLog::SceneLog(const std::string& path) : path_(path) {}
 
@@ -43,6 +45,7 @@ void SceneLog::write(const char* format, ...) {
 void SceneLog::flush() {
     std::string error;
     if (platform::WriteWholeFile(path_, text_.data(), text_.size(), &error)) return;
+    logWriteFailed = true;
     // Every scene load writes the log afresh: a folder that cannot take it is said once.
     static std::set<std::string> reported;
     if (reported.insert(path_).second)

@@ -22,6 +22,8 @@ extern std::FILE* SceneFatalStream;
 // tool can tell that a file was not read cleanly.
 size_t SceneFaultsReported();
 void CountSceneFault();
+// Whether a log of this process could not be written (said on standard error then).
+bool SceneLogWriteFailed();
 
 class SceneLog {
   public:

@@ -30,6 +30,14 @@ scenedump_cli_test(cli.scenedump_reports_a_fatal_fault_on_standard_error
   "-DCOMMAND=$<TARGET_FILE:scenedump>|${scenedump_work}/fatal.3ds" -DEXPECT_STATUS=1
   "-DEXPECT_STDERR=Error in 3ds file !.!.! " "-DREJECT_STDOUT=Error")
 
+# --log onto a full device: the listing is made, the log's failure said with the reason.
+if(EXISTS /dev/full)
+  scenedump_cli_test(cli.scenedump_log_onto_a_full_device
+    "-DCOMMAND=$<TARGET_FILE:scenedump>|--log|/dev/full|${scenedump_seeds}/full.3ds"
+    -DEXPECT_STATUS=3
+    "-DEXPECT_STDERR=Cannot write the scene log /dev/full: No space left on device")
+endif()
+
 scenedump_cli_test(cli.scenedump_help
   "-DCOMMAND=$<TARGET_FILE:scenedump>|--help" -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=^usage: scenedump")
 

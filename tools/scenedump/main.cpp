@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "scenedump: cannot write the listing: %s\n", std::strerror(errno));
         return 3;
     }
+    if (scene3ds::SceneLogWriteFailed()) return 3;  // said by the log
     // A file read with faults is not a clean dump, whatever the listing shows.
     return scene3ds::SceneFaultsReported() > 0 ? 1 : 0;
 }
