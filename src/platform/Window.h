@@ -1,5 +1,6 @@
-// The demo window: titled "Engine", placed at (80, 80), created for OpenGL. The rendering
-// device creates its GL context on sdlWindow().
+// The demo window: titled "Engine", created for OpenGL; a window at (80, 80), a full-screen one
+// covering display 0 from its corner with or without a window manager. The rendering device
+// creates its GL context on sdlWindow().
 #pragma once
 
 #include <functional>
