@@ -1,6 +1,6 @@
 // The silent soundtrack: the track is only measured, and its position runs with the platform
-// clock from the moment of Start. Under a virtual clock it moves exactly as far as the clock
-// is stepped, which makes capture and tests deterministic.
+// clock from the moment of Start (or of the last Resume or Seek). Under a virtual clock it
+// moves exactly as far as the clock is stepped, which makes capture and tests deterministic.
 #include <algorithm>
 
 #include "audio/SoundtrackPlayer.h"
@@ -23,12 +23,13 @@ class SilentPlayer final : public SoundtrackPlayer {
         startTime_ = platform::timeGetTime();
         started_ = true;
         stopped_ = false;
+        paused_ = false;
         return StartResult::Started;
     }
 
     uint64_t Position() override {
         if (!started_) return 0;
-        if (!stopped_) {
+        if (!stopped_ && !paused_) {
             // Unsigned difference: a clock wrap while playing still counts forward.
             const uint64_t ms = platform::timeGetTime() - startTime_;
             uint64_t frame = startFrame_ + ms * static_cast<uint64_t>(format_.rate) / 1000;
@@ -44,6 +45,26 @@ class SilentPlayer final : public SoundtrackPlayer {
         stopped_ = true;
     }
 
+    void Pause() override {
+        if (!started_ || stopped_ || paused_) return;
+        Position();
+        paused_ = true;
+    }
+
+    void Resume() override {
+        if (!started_ || stopped_ || !paused_) return;
+        paused_ = false;
+        Restart(lastFrame_);
+    }
+
+    bool paused() const override { return paused_; }
+
+    bool Seek(uint64_t position) override {
+        if (!started_ || stopped_) return false;
+        Restart(std::min(position / format_.bytesPerFrame(), lengthFrames_));
+        return true;
+    }
+
     std::optional<uint64_t> Length() const override {
         if (!started_) return std::nullopt;
         return lengthFrames_ * format_.bytesPerFrame();
@@ -52,6 +73,13 @@ class SilentPlayer final : public SoundtrackPlayer {
     const char* BackendName() const override { return "none"; }
 
   private:
+    // The position runs on from `frame` with the clock as it reads now.
+    void Restart(uint64_t frame) {
+        startFrame_ = frame;
+        lastFrame_ = frame;
+        startTime_ = platform::timeGetTime();
+    }
+
     TrackFormat format_;
     uint64_t lengthFrames_ = 0;
     uint64_t startFrame_ = 0;
@@ -59,6 +87,7 @@ class SilentPlayer final : public SoundtrackPlayer {
     uint32_t startTime_ = 0;
     bool started_ = false;
     bool stopped_ = false;
+    bool paused_ = false;
 };
 
 }  // namespace
