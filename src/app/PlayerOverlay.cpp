@@ -147,6 +147,7 @@ void PlayerOverlay::DrawBar(const PlayerView& view) {
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     const ImVec2 size(width, 2 * kLaneHeight + 6);
     ImGui::InvisibleButton("##timeline", size);
+    barArea_ = {origin.x, origin.y, size.x, size.y};
     if (ImGui::IsItemActive() && view.length > 0 && view.canSeek) {
         const uint64_t target = PositionOnBar(ImGui::GetIO().MousePos.x - origin.x, width,
                                               view.length, view.format.bytesPerFrame());

@@ -60,8 +60,13 @@ class PlayerOverlay {
     // The position a click or drag on the bar asked for since the last call.
     std::optional<uint64_t> TakeSeekRequest();
 
-    // Frames that drew anything (tests).
+    // Frames that drew anything, and where the bar was drawn last, in window coordinates
+    // (tests).
     uint64_t framesDrawn() const { return framesDrawn_; }
+    struct Area {
+        float x = 0, y = 0, width = 0, height = 0;
+    };
+    Area barArea() const { return barArea_; }
 
   private:
     PlayerOverlay() = default;
@@ -77,6 +82,7 @@ class PlayerOverlay {
     std::optional<uint64_t> seekRequest_;
     std::optional<uint64_t> lastDragTarget_;
     uint64_t framesDrawn_ = 0;
+    Area barArea_;
 };
 
 }  // namespace app
