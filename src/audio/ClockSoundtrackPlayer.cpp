@@ -1,6 +1,7 @@
 // The silent soundtrack: the track is only measured, and its position runs with the platform
-// clock from the moment of Start (or of the last Resume or Seek). Under a virtual clock it
-// moves exactly as far as the clock is stepped, which makes capture and tests deterministic.
+// clock from the moment of Start (or of the last Seek), less the time spent paused. Under a
+// virtual clock it moves exactly as far as the clock is stepped, which makes capture and
+// tests deterministic; a pause leaves no rounding behind.
 #include <algorithm>
 
 #include "audio/SoundtrackPlayer.h"
@@ -29,9 +30,10 @@ class SilentPlayer final : public SoundtrackPlayer {
 
     uint64_t Position() override {
         if (!started_) return 0;
-        if (!stopped_ && !paused_) {
+        if (!stopped_) {
             // Unsigned difference: a clock wrap while playing still counts forward.
-            const uint64_t ms = platform::timeGetTime() - startTime_;
+            const uint32_t now = paused_ ? pauseTime_ : platform::timeGetTime();
+            const uint64_t ms = static_cast<uint32_t>(now - startTime_);
             uint64_t frame = startFrame_ + ms * static_cast<uint64_t>(format_.rate) / 1000;
             frame = std::min(frame, lengthFrames_);
             lastFrame_ = std::max(lastFrame_, frame);
@@ -47,21 +49,24 @@ class SilentPlayer final : public SoundtrackPlayer {
 
     void Pause() override {
         if (!started_ || stopped_ || paused_) return;
-        Position();
+        pauseTime_ = platform::timeGetTime();
         paused_ = true;
+        Position();
     }
 
     void Resume() override {
         if (!started_ || stopped_ || !paused_) return;
         paused_ = false;
-        Restart(lastFrame_);
+        startTime_ += platform::timeGetTime() - pauseTime_;  // the paused time is not played
     }
 
     bool paused() const override { return paused_; }
 
     bool Seek(uint64_t position) override {
         if (!started_ || stopped_) return false;
-        Restart(std::min(position / format_.bytesPerFrame(), lengthFrames_));
+        startFrame_ = std::min(position / format_.bytesPerFrame(), lengthFrames_);
+        lastFrame_ = startFrame_;
+        startTime_ = paused_ ? pauseTime_ : platform::timeGetTime();
         return true;
     }
 
@@ -73,18 +78,12 @@ class SilentPlayer final : public SoundtrackPlayer {
     const char* BackendName() const override { return "none"; }
 
   private:
-    // The position runs on from `frame` with the clock as it reads now.
-    void Restart(uint64_t frame) {
-        startFrame_ = frame;
-        lastFrame_ = frame;
-        startTime_ = platform::timeGetTime();
-    }
-
     TrackFormat format_;
     uint64_t lengthFrames_ = 0;
     uint64_t startFrame_ = 0;
     uint64_t lastFrame_ = 0;
     uint32_t startTime_ = 0;
+    uint32_t pauseTime_ = 0;
     bool started_ = false;
     bool stopped_ = false;
     bool paused_ = false;

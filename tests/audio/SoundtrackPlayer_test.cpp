@@ -108,6 +108,20 @@ TEST_F(SilentPlayerTest, PauseHoldsThePositionAndResumeGoesOnFromIt) {
     EXPECT_EQ(player->Position(), held + 100u * 441 / 10 * 4);
 }
 
+TEST_F(SilentPlayerTest, APauseLeavesNoRoundingBehind) {
+    // 7 ms are 308.7 sample frames: going on from the frame a pause froze at would drop the
+    // fraction every time. Paused after every 7 ms, the track is where an unpaused one is.
+    auto player = audio::CreateSilentPlayer();
+    ASSERT_EQ(player->Start(mp3.data(), mp3.size(), 0, nullptr), StartResult::Started);
+    for (uint64_t played = 7; played <= 350; played += 7) {
+        platform::VirtualClockAdvance(7);
+        player->Pause();
+        EXPECT_EQ(player->Position(), played * 44100 / 1000 * 4) << played;
+        platform::VirtualClockAdvance(1000);
+        player->Resume();
+    }
+}
+
 TEST_F(SilentPlayerTest, SeekGoesBackOrOnPausedOrPlaying) {
     auto player = audio::CreateSilentPlayer();
     EXPECT_FALSE(player->Seek(4000));  // not started
