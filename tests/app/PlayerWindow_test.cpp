@@ -16,6 +16,7 @@
 #include "app/DeviceSetup.h"
 #include "app/Engine.h"
 #include "app/Player.h"
+#include "app/RuneplayPresentation.h"
 #include "app/Screenshot.h"
 #include "app/ShowControl.h"
 #include "assets/PackWriter.h"
@@ -26,6 +27,9 @@
 #include "platform/Input.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "support/ReportCapture.h"
+#include "support/ShowFixture.h"
+#include "support/ShowPack.h"
 #include "support/SineMp3.h"
 #include "support/TempDir.h"
 #include "timeline/FrameClock.h"
@@ -283,6 +287,62 @@ TEST_F(PlayerWindow, F11AndAltEnterSwitchFullScreenWhileTheShowGoesOn) {
     EXPECT_FALSE(flags[9] & SDL_WINDOW_FULLSCREEN_DESKTOP);
     // A frame in every pass, before and after each switch.
     for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(frames[i], static_cast<int>(i) + 1);
+}
+
+// The presentation itself, in the window: ImGui's drawing between two frames must leave the
+// device's GL state as the next frame needs it, so the frames with the overlay shown are the
+// frames without it.
+class ShowInWindow : public PlayerWindow {
+  protected:
+    static void SetUpTestSuite() {
+        testsupport::SuiteShowPack::Write(RUNEPLAY_PLAY_DIR "/kelvra.dat", "window");
+    }
+    static void TearDownTestSuite() {
+        testsupport::SuiteShowPack::Remove();
+        PlayerWindow::TearDownTestSuite();
+    }
+
+    // The back buffer after the tenth frame from 2:30, the overlay shown or not, the clock
+    // moving 16 ms a pass.
+    std::vector<uint32_t> TenthFrame(bool overlay) {
+        testsupport::ResetShowState();
+        platform::UseVirtualClock(400000);
+        app::Options o = options;
+        o.packPath = testsupport::SuiteShowPack::Path();
+        o.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 150000};
+        auto show = std::make_unique<app::RuneplayPresentation>();
+        std::vector<uint32_t> pixels;
+        size_t overlayFrames = 0;
+        {
+            app::Engine engine(o, *show);
+            int pass = 0;
+            engine.setAfterInput([&](app::Player& player) {
+                ++pass;
+                if (pass == 1 && overlay) Tap(app::keys::kTab);
+                if (pass == 9) Tap(platform::kVkEscape);
+                if (player.overlay()) overlayFrames = player.overlay()->framesDrawn();
+                platform::VirtualClockAdvance(16);
+            });
+            EXPECT_EQ(engine.Run(), 0);
+            IDirect3DSurface8* back = nullptr;
+            if (SUCCEEDED(RenderDevice->GetBackBuffer(0, &back)) && back)
+                RenderDevice->ReadPixels(back, pixels);
+            audio::SetSoundtrack(nullptr);
+            show.reset();  // the device goes before the window
+        }
+        EXPECT_EQ(overlayFrames > 0, overlay);
+        return pixels;
+    }
+
+    testsupport::ReportCapture reports;
+};
+
+TEST_F(ShowInWindow, TheOverlayLeavesTheFramesAsTheyAre) {
+    const std::vector<uint32_t> plain = TenthFrame(false);
+    const std::vector<uint32_t> overlaid = TenthFrame(true);
+    ASSERT_EQ(plain.size(), static_cast<size_t>(kWidth) * kHeight);
+    EXPECT_TRUE(plain == overlaid) << "the frames differ";
+    EXPECT_TRUE(reports.fatals.empty());
 }
 
 }  // namespace
