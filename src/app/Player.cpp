@@ -33,6 +33,7 @@ Player::Player(Presentation& presentation, audio::ShiftedSoundtrack& soundtrack,
       soundtrack_(soundtrack),
       window_(window),
       control_(presentation.showControl()),
+      timelineSoundtrack_(audio::Soundtrack()),
       settings_(settings),
       avOffsetMs_(settings.avOffsetMs) {
     soundtrack_.setOffsetMilliseconds(avOffsetMs_ - settings_.latencyMs);
@@ -206,7 +207,10 @@ bool Player::SeekTo(uint64_t target) {
         target = std::min(target, *length);
     Hold();
     heldClock_ = control_->SeekTo(target);
-    platform::VirtualClockSet(heldClock_);
+    // Whatever the seek played on its own clock and soundtrack, the held frame reads the
+    // timeline's.
+    platform::UseVirtualClock(heldClock_);
+    audio::SetSoundtrack(timelineSoundtrack_);
     soundtrack_.Seek(target);
     seekTarget_ = target;
     frameDue_ = true;

@@ -108,6 +108,7 @@ class Player {
     audio::ShiftedSoundtrack& soundtrack_;
     platform::Window* window_;
     ShowControl* control_;
+    audio::SoundtrackPlayer* timelineSoundtrack_;  // the process-wide one, as it was
     PlayerSettings settings_;
     std::unique_ptr<PlayerOverlay> overlay_;
 

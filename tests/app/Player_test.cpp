@@ -238,6 +238,35 @@ TEST_F(PlayerTest, TwoSeeksBeforeAFrameAddUp) {
     EXPECT_EQ(presentation.frames[4].clock, clock + kFrameMs);
 }
 
+// A show control that plays the show on its own stepped soundtrack and clock, as a catch-up
+// does, and leaves them as a catch-up leaves them.
+class CatchingUpShowControl final : public app::ShowControl {
+  public:
+    uint32_t SeekTo(uint64_t position) override {
+        targets.push_back(position);
+        audio::SetSoundtrack(nullptr);
+        platform::UseRealClock();
+        return app::ClockAt(kStillClock, position, {44100, 2});
+    }
+    std::vector<uint64_t> targets;
+};
+
+TEST_F(PlayerTest, AfterASeekTheFrameReadsTheShowsSoundtrackAndClockWhateverTheSeekLeft) {
+    CatchingUpShowControl catchingUp;
+    presentation.control = &catchingUp;
+    Run([&](int pass, app::Player&) {
+        if (pass == 1) Tap(app::keys::kRight);
+        if (pass == 3) Tap(platform::kVkEscape);
+    });
+    ASSERT_EQ(catchingUp.targets.size(), 1u);
+    const uint64_t target = Bytes(16) + 5 * kBytesPerSecond;
+    ASSERT_EQ(presentation.frames.size(), 4u);
+    EXPECT_EQ(presentation.frames[2].position, target);
+    EXPECT_EQ(presentation.frames[2].clock, app::ClockAt(kStillClock, target, {44100, 2}));
+    EXPECT_EQ(presentation.frames[3].position, target);
+    EXPECT_TRUE(platform::IsVirtualClock());
+}
+
 TEST_F(PlayerTest, StepsMoveOneSixtiethOfASecondWhilePausedOnly) {
     presentation.control = &control;
     Run([&](int pass, app::Player&) {
