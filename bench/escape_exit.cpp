@@ -15,8 +15,9 @@
 // --wait (its line about the sound marks the start, after loading), gives its window
 // "Engine" the keyboard focus and presses Escape through the X server's test extension, as a
 // keyboard would. The time from the key going down to the process's exit is
-// the figure; a run still alive after 5 s counts as missed (the tap was lost) and is killed.
-// Printed: every run, then median and worst of the runs that ended, and the misses.
+// the figure, and the time to the window's going beside it; a run still alive after 5 s
+// counts as missed (the tap was lost) and is killed. Printed: every run, then median and
+// worst of the runs that ended, and the misses.
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <dlfcn.h>
@@ -125,13 +126,19 @@ std::vector<pid_t> SpinOn(int processes) {
     return pids;
 }
 
-// Milliseconds from the key going down to the exit, or a negative value when the run did not
-// end (or never showed its window).
-double OneRun(Display* display, const XTest& xtest, const std::vector<std::string>& args, int tapMs,
+struct Timing {
+    double exitMs = -1.0;  // to the process's exit; -1 missed, -2 no window
+    double goneMs = -1.0;  // to the window's going (unmapped or destroyed)
+};
+
+// Milliseconds from the key going down to the window's going and to the process's exit.
+Timing OneRun(Display* display, const XTest& xtest, const std::vector<std::string>& args, int tapMs,
               int waitMs) {
     int out = -1;
     const pid_t pid = Spawn(args, out);
-    if (pid < 0) return -2.0;
+    Timing timing;
+    timing.exitMs = -2.0;
+    if (pid < 0) return timing;
     const bool playing = WaitUntilPlaying(out);
     const Window root = DefaultRootWindow(display);
     Window window = 0;
@@ -143,7 +150,7 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
             close(out);
-            return -2.0;
+            return timing;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -151,8 +158,9 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         close(out);
-        return -2.0;
+        return timing;
     }
+    XSelectInput(display, window, StructureNotifyMask);
     std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
     XWindowAttributes attributes;
     XGetWindowAttributes(display, window, &attributes);
@@ -162,7 +170,9 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
                           &y, &child);
     xtest.motion(display, -1, x, y, CurrentTime);
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
-    XSync(display, False);
+    // Window ids come round again with every new client: what is queued may be the last
+    // run's window going.
+    XSync(display, True);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     const unsigned escape = XKeysymToKeycode(display, XK_Escape);
@@ -180,8 +190,14 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
     const auto up = down + std::chrono::milliseconds(tapMs);
     bool released = false;
     const auto deadline = down + std::chrono::seconds(5);
-    double exitMs = -1.0;
+    timing.exitMs = -1.0;
     for (;;) {
+        XEvent event;
+        while (timing.goneMs < 0 &&
+               XCheckWindowEvent(display, window, StructureNotifyMask, &event)) {
+            if (event.type == UnmapNotify || event.type == DestroyNotify)
+                timing.goneMs = Ms(Clock::now() - down);
+        }
         if (!released && Clock::now() >= up) {
             xtest.key(display, escape, False, CurrentTime);
             XFlush(display);
@@ -189,7 +205,7 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
         }
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
-            exitMs = Ms(Clock::now() - down);
+            timing.exitMs = Ms(Clock::now() - down);
             break;
         }
         if (Clock::now() > deadline) break;
@@ -200,10 +216,17 @@ double OneRun(Display* display, const XTest& xtest, const std::vector<std::strin
         XFlush(display);
     }
     close(out);
-    if (exitMs >= 0) return exitMs;
+    if (timing.exitMs >= 0) return timing;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    return -1.0;
+    return timing;
+}
+
+void Summary(const char* what, std::vector<double> ms) {
+    if (ms.empty()) return;
+    std::sort(ms.begin(), ms.end());
+    std::printf("%s: median %.1f ms, worst %.1f ms over %zu runs\n", what, ms[ms.size() / 2],
+                ms.back(), ms.size());
 }
 
 }  // namespace
@@ -252,19 +275,21 @@ int main(int argc, char** argv) {
     const std::vector<pid_t> spinners = SpinOn(busy);
     std::printf("escape to exit: %s, start %s, tap %d ms, %d busy processes, %d runs\n",
                 program.c_str(), start.c_str(), tapMs, busy, runs);
-    std::vector<double> ended;
+    std::vector<double> ended, gone;
     int missed = 0;
     for (int r = 0; r < runs; ++r) {
-        const double ms = OneRun(display, xtest, args, tapMs, waitMs);
-        if (ms == -2.0) {
+        const Timing t = OneRun(display, xtest, args, tapMs, waitMs);
+        if (t.exitMs == -2.0) {
             std::printf("  run %2d: the window never appeared\n", r + 1);
             ++missed;
-        } else if (ms < 0) {
+        } else if (t.exitMs < 0) {
             std::printf("  run %2d: still running 5 s after the tap (missed)\n", r + 1);
             ++missed;
         } else {
-            std::printf("  run %2d: %7.1f ms\n", r + 1, ms);
-            ended.push_back(ms);
+            std::printf("  run %2d: window gone %7.1f ms, exit %7.1f ms\n", r + 1, t.goneMs,
+                        t.exitMs);
+            ended.push_back(t.exitMs);
+            if (t.goneMs >= 0) gone.push_back(t.goneMs);
         }
         std::fflush(stdout);
     }
@@ -273,12 +298,8 @@ int main(int argc, char** argv) {
         waitpid(pid, nullptr, 0);
     }
     XCloseDisplay(display);
-    if (!ended.empty()) {
-        std::sort(ended.begin(), ended.end());
-        std::printf("median %.1f ms, worst %.1f ms over %zu ended runs; %d missed\n",
-                    ended[ended.size() / 2], ended.back(), ended.size(), missed);
-    } else {
-        std::printf("no run ended; %d missed\n", missed);
-    }
+    Summary("window gone", gone);
+    Summary("exit", ended);
+    std::printf("%d of %d runs missed\n", missed, runs);
     return 0;
 }
