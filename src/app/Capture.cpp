@@ -68,10 +68,11 @@ class Renderer {
         PlayFrame(presentation_, player_, kRenderClockStart, position, draw);
     }
 
-    // Quit request or Escape.
+    // Quit request or Escape, held or tapped since the last look.
     static bool Interrupted() {
         if (platform::PumpMessages()) return true;
-        return platform::KeyState[platform::kVkEscape] != 0;
+        return platform::TakeKeyPress(platform::kVkEscape) ||
+               platform::KeyState[platform::kVkEscape] != 0;
     }
 
     bool PreRoll(uint64_t target) {

@@ -27,6 +27,18 @@ std::optional<uint64_t> ParseUnsigned(std::string_view text) {
     return value;
 }
 
+std::optional<int64_t> ParseSigned(std::string_view text) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    int64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// Far beyond any output's latency; a larger figure is a typing slip.
+constexpr int64_t kMaxAvOffsetMs = 10000;
+
 std::string SizeOption(Options& o, const std::string& v) {
     size_t x = v.find('x');
     auto w =
@@ -113,6 +125,22 @@ const std::vector<OptionSpec>& Table() {
              o.windowRequested = true;
              return {};
          }},
+        {"--av-offset", "MS",
+         "show the pictures MS milliseconds ahead of the sound (negative: behind), on top of "
+         "the output latency the sound system reports; [ and ] change it while playing",
+         [](Options& o, const std::string& v) -> std::string {
+             auto ms = ParseSigned(v);
+             if (!ms || *ms < -kMaxAvOffsetMs || *ms > kMaxAvOffsetMs)
+                 return "expected whole milliseconds from -" + std::to_string(kMaxAvOffsetMs) +
+                        " to " + std::to_string(kMaxAvOffsetMs) + ", got \"" + v + "\"";
+             o.avOffsetMs = static_cast<int>(*ms);
+             return {};
+         }},
+        {"--loop", nullptr, "start the show again from the beginning when the soundtrack ends",
+         [](Options& o, const std::string&) -> std::string {
+             o.loop = true;
+             return {};
+         }},
         {"--quit-after-frames", "N", "press Escape after N frames (scripted runs)",
          [](Options& o, const std::string& v) -> std::string {
              auto n = ParseUnsigned(v);
@@ -187,6 +215,8 @@ std::string CheckRenderOptions(const Options& o) {
     if (o.still && !o.stillOut) return "--still needs --out FILE.png";
     if (o.stillOut && !o.still) return "--out belongs to --still";
     if (o.render() && o.start) return "--start cannot be combined with --capture or --still";
+    if (o.render() && (o.loop || o.avOffsetMs != 0))
+        return "--loop and --av-offset belong to playing, not to --capture or --still";
     if (o.captureFrom && o.captureTo && o.captureFrom->unit == o.captureTo->unit &&
         o.captureFrom->value >= o.captureTo->value)
         return "--to must lie after --from";

@@ -54,6 +54,10 @@ struct Options {
     bool escapeAtEnd = false;
     // --windowed or --fullscreen given: capture and stills then show their frames in a window.
     bool windowRequested = false;
+    // The player: milliseconds added to the heard position the timeline reads (on top of the
+    // output latency the sound system reports), and starting over when the soundtrack ends.
+    int avOffsetMs = 0;
+    bool loop = false;
 
     // Frame-exact rendering on the virtual clock. Capture: every frame of [from, to) at `fps`
     // as PNG files in `captureDir`, with the soundtrack span as a WAV file. Still: the one

@@ -41,7 +41,11 @@ void ApplyDisplaySettings(const DisplaySettings& settings, Options& options) {
     options.refreshRate = static_cast<int>(settings.refreshRate);
 }
 
-int RunProgram(int argc, char** argv) { return RunProgram(argc, argv, ProgramParts{}); }
+int RunProgram(int argc, char** argv) {
+    ProgramParts parts;
+    parts.endProcessWithTheShow = true;
+    return RunProgram(argc, argv, parts);
+}
 
 int RunProgram(int argc, char** argv, const ProgramParts& parts) {
     CommandLine commandLine = ParseCommandLine(argc, argv);
@@ -82,6 +86,11 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
         });
         status = options.render() ? RunRender(engine, *presentation) : engine.Run();
         platform::SetFatalHandler(nullptr);
+        if (parts.endProcessWithTheShow && !options.render()) {
+            platform::Shutdown();  // the window goes, a switched display mode comes back
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
         // The rendering device goes while the window its context draws into still exists.
         presentation.reset();
     }

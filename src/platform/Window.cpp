@@ -111,6 +111,19 @@ void Window::drawableSize(int& width, int& height) const {
 
 void Window::minimise() { SDL_MinimizeWindow(window_); }
 
+bool Window::ToggleFullscreen(std::string* error) {
+    const bool toWindow = mode_ != WindowMode::Windowed;
+    if (SDL_SetWindowFullscreen(window_, toWindow ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        if (error) *error = SDL_GetError();
+        return false;
+    }
+    mode_ = toWindow ? WindowMode::Windowed : WindowMode::FullscreenDesktop;
+    // A window that was created hidden for a mode switch, or never shown, is shown now.
+    SDL_ShowWindow(window_);
+    SDL_GetWindowSize(window_, &width_, &height_);
+    return true;
+}
+
 void Window::handleSizeChanged(int width, int height) {
     if (width <= 0 || height <= 0) return;  // some window managers report 0 while iconified
     if (width == width_ && height == height_) return;

@@ -60,6 +60,12 @@ class Window {
 
     void minimise();
 
+    // Between a window and full screen at the desktop's own mode (no display switch, so it is
+    // quick and safe while the show runs); the device scales its picture into whatever the
+    // window becomes. Leaving exclusive full screen gives the display its mode back. False
+    // with SDL's reason.
+    bool ToggleFullscreen(std::string* error);
+
     // The window event handling of PumpMessages.
     void handleSizeChanged(int width, int height);
     void handleMinimised(bool minimised) { minimised_ = minimised; }

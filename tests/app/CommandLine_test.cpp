@@ -50,12 +50,40 @@ TEST(CommandLineTest, ADisplayChoiceOnTheCommandLineSkipsTheDialog) {
     EXPECT_THAT(app::Usage(), HasSubstr("--no-dialog"));
 }
 
+TEST(CommandLineTest, ThePlayersOffsetAndLoop) {
+    CommandLine none = ParseCommandLine(std::vector<std::string>{});
+    EXPECT_EQ(none.options.avOffsetMs, 0);
+    EXPECT_FALSE(none.options.loop);
+    for (const auto& [text, ms] : std::vector<std::pair<std::string, int>>{
+             {"-150", -150}, {"+40", 40}, {"0", 0}, {"10000", 10000}, {"-10000", -10000}}) {
+        CommandLine c = ParseCommandLine(std::vector<std::string>{"--av-offset", text, "--loop"});
+        ASSERT_EQ(c.action, CommandLine::Action::Run) << text << ": " << c.message;
+        EXPECT_EQ(c.options.avOffsetMs, ms) << text;
+        EXPECT_TRUE(c.options.loop);
+    }
+    for (const char* bad : {"10001", "-10001", "", "+", "-", "12ms", "1.5", "--5"}) {
+        CommandLine c = ParseCommandLine(std::vector<std::string>{"--av-offset", bad});
+        EXPECT_EQ(c.exitStatus, app::kUsageExitStatus) << bad;
+        EXPECT_THAT(c.message, HasSubstr("--av-offset: expected whole milliseconds")) << bad;
+    }
+    // They belong to playing; a still or a capture has neither sound nor an end to loop at.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--still", "1:00", "--out", "a.png", "--loop"},
+          std::vector<std::string>{"--capture", "d", "--av-offset", "20"}}) {
+        CommandLine c = ParseCommandLine(args);
+        EXPECT_EQ(c.exitStatus, app::kUsageExitStatus);
+        EXPECT_THAT(c.message, HasSubstr("--loop and --av-offset belong to playing"));
+    }
+}
+
 TEST(CommandLineTest, HelpExitsWithUsageOnStatusZero) {
     CommandLine c = ParseCommandLine(std::vector<std::string>{"--headless", "--help"});
     EXPECT_EQ(c.action, CommandLine::Action::Exit);
     EXPECT_EQ(c.exitStatus, 0);
     EXPECT_THAT(c.message, HasSubstr("usage: runeplay"));
     EXPECT_THAT(c.message, HasSubstr("--escape-at POSITION"));
+    EXPECT_THAT(c.message, HasSubstr("--av-offset MS"));
+    EXPECT_THAT(c.message, HasSubstr("--loop"));
 }
 
 TEST(CommandLineTest, MistakesGiveUsageAndStatusTwo) {
