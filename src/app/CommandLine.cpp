@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <functional>
 
 namespace app {
@@ -41,6 +43,20 @@ std::string SizeOption(Options& o, const std::string& v) {
 std::string PositionOption(std::optional<SoundtrackPosition>& target, const std::string& value) {
     target = ParseSoundtrackPosition(value);
     if (!target) return "expected a byte offset or mm:ss[.fff], got \"" + value + "\"";
+    return {};
+}
+
+// A position, or "end" for the end of the soundtrack (`atEnd` set, `target` left empty).
+std::string PositionOrEndOption(std::optional<SoundtrackPosition>& target, bool& atEnd,
+                                const std::string& value) {
+    if (value == "end") {
+        target.reset();
+        atEnd = true;
+        return {};
+    }
+    atEnd = false;
+    target = ParseSoundtrackPosition(value);
+    if (!target) return "expected a byte offset, mm:ss[.fff] or end, got \"" + value + "\"";
     return {};
 }
 
@@ -104,9 +120,11 @@ const std::vector<OptionSpec>& Table() {
              o.quitAfterFrames = *n;
              return {};
          }},
-        {"--escape-at", "POSITION",
-         "press Escape once the soundtrack reaches POSITION (scripted runs)",
-         [](Options& o, const std::string& v) { return PositionOption(o.escapeAt, v); }},
+        {"--escape-at", "POSITION|end",
+         "press Escape once the soundtrack reaches POSITION, or has ended (scripted runs)",
+         [](Options& o, const std::string& v) {
+             return PositionOrEndOption(o.escapeAt, o.escapeAtEnd, v);
+         }},
         {"--capture", "DIR",
          "render the frames of [--from, --to) at --fps into DIR as PNG files, with the "
          "soundtrack span as soundtrack.wav",
@@ -117,8 +135,11 @@ const std::vector<OptionSpec>& Table() {
          }},
         {"--from", "POSITION", "first captured frame (default 0)",
          [](Options& o, const std::string& v) { return PositionOption(o.captureFrom, v); }},
-        {"--to", "POSITION", "end of the capture, not included (default: end of the soundtrack)",
-         [](Options& o, const std::string& v) { return PositionOption(o.captureTo, v); }},
+        {"--to", "POSITION|end",
+         "end of the capture, not included (default: end, the end of the soundtrack)",
+         [](Options& o, const std::string& v) {
+             return PositionOrEndOption(o.captureTo, o.captureToEnd, v);
+         }},
         {"--fps", "F", "frames per second of the capture, 1 to 1000 (default 60)",
          [](Options& o, const std::string& v) -> std::string {
              auto n = ParseUnsigned(v);
@@ -126,6 +147,13 @@ const std::vector<OptionSpec>& Table() {
                  return "expected a whole number of frames per second from 1 to 1000, got \"" + v +
                         "\"";
              o.captureFps = static_cast<int>(*n);
+             return {};
+         }},
+        {"--overwrite", nullptr,
+         "remove the frames and soundtrack.wav of an earlier capture from the --capture folder "
+         "(without it such a folder is refused)",
+         [](Options& o, const std::string&) -> std::string {
+             o.overwrite = true;
              return {};
          }},
         {"--size", "WxH", "size of captured frames and stills (the same as --mode)", SizeOption},
@@ -153,8 +181,9 @@ CommandLine UsageError(const std::string& text) {
 // Options that only make sense together.
 std::string CheckRenderOptions(const Options& o) {
     if (o.captureDir && o.still) return "--capture and --still cannot be combined";
-    if (!o.captureDir && (o.captureFrom || o.captureTo || o.captureFps))
-        return "--from, --to and --fps belong to --capture";
+    if (!o.captureDir &&
+        (o.captureFrom || o.captureTo || o.captureToEnd || o.captureFps || o.overwrite))
+        return "--from, --to, --fps and --overwrite belong to --capture";
     if (o.still && !o.stillOut) return "--still needs --out FILE.png";
     if (o.stillOut && !o.still) return "--out belongs to --still";
     if (o.render() && o.start) return "--start cannot be combined with --capture or --still";
@@ -236,6 +265,50 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (std::string error = CheckRenderOptions(result.options); !error.empty())
         return UsageError(error);
     return result;
+}
+
+std::string DescribePosition(uint64_t bytes, const audio::TrackFormat& format) {
+    const uint64_t bpf = std::max<uint64_t>(format.bytesPerFrame(), 1);
+    const uint64_t rate = format.rate > 0 ? static_cast<uint64_t>(format.rate) : 1;
+    // Sample frames to milliseconds in two steps, so no position overflows on the way.
+    const uint64_t frames = bytes / bpf;
+    const uint64_t ms = frames / rate * 1000 + frames % rate * 1000 / rate;
+    char text[96];
+    std::snprintf(text, sizeof text, "%llu:%02llu.%03llu (%llu bytes)",
+                  static_cast<unsigned long long>(ms / 60000),
+                  static_cast<unsigned long long>(ms / 1000 % 60),
+                  static_cast<unsigned long long>(ms % 1000),
+                  static_cast<unsigned long long>(bytes));
+    return text;
+}
+
+std::string CheckPositions(const Options& o, const audio::TrackFormat& format,
+                           uint64_t lengthBytes) {
+    const uint64_t bpf = std::max<uint64_t>(format.bytesPerFrame(), 1);
+    auto whole = [bpf](uint64_t bytes) { return bytes / bpf * bpf; };
+    const std::string length = DescribePosition(lengthBytes, format);
+    std::string error;
+    auto check = [&](const char* name, const std::optional<SoundtrackPosition>& position) {
+        if (!error.empty() || !position) return;
+        const uint64_t bytes = position->ToBytes(format);
+        if (bytes > lengthBytes)
+            error = std::string(name) + " " + DescribePosition(bytes, format) +
+                    " lies past the end of the soundtrack, which is " + length + " long";
+    };
+    check("--start", o.start);
+    check("--still", o.still);
+    check("--escape-at", o.escapeAt);
+    check("--from", o.captureFrom);
+    check("--to", o.captureTo);
+    if (error.empty() && o.captureDir) {
+        const uint64_t from = whole(o.captureFrom ? o.captureFrom->ToBytes(format) : 0);
+        const uint64_t to = whole(o.captureTo ? o.captureTo->ToBytes(format) : lengthBytes);
+        if (to <= from)
+            error = "the capture span is empty: its end, " + DescribePosition(to, format) +
+                    ", must lie after --from " + DescribePosition(from, format) +
+                    " (the soundtrack is " + length + " long)";
+    }
+    return error;
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {

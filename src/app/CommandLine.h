@@ -27,7 +27,8 @@ struct SoundtrackPosition {
     bool operator==(const SoundtrackPosition&) const = default;
 };
 
-// "123456" (bytes), "1:05", "01:05.250", "0:00.5"; nullopt for anything else.
+// "123456" (bytes), "1:05", "01:05.250", "0:00.5"; nullopt for anything else, and for a
+// number that does not fit 64 bits.
 std::optional<SoundtrackPosition> ParseSoundtrackPosition(std::string_view text);
 
 struct Options {
@@ -49,6 +50,8 @@ struct Options {
     // after the first frame whose soundtrack position has reached this point.
     std::optional<uint64_t> quitAfterFrames;
     std::optional<SoundtrackPosition> escapeAt;
+    // --escape-at end: once the soundtrack has played to its end.
+    bool escapeAtEnd = false;
     // --windowed or --fullscreen given: capture and stills then show their frames in a window.
     bool windowRequested = false;
 
@@ -57,8 +60,12 @@ struct Options {
     // frame at `still` as `stillOut`.
     std::optional<std::string> captureDir;
     std::optional<SoundtrackPosition> captureFrom;
-    std::optional<SoundtrackPosition> captureTo;
+    std::optional<SoundtrackPosition> captureTo;  // none: the soundtrack's end
+    bool captureToEnd = false;                    // --to end given
     std::optional<int> captureFps;
+    // Frames and soundtrack.wav of an earlier capture in captureDir are removed first; without
+    // it such a folder is refused, so two runs never mix.
+    bool overwrite = false;
     std::optional<SoundtrackPosition> still;
     std::optional<std::string> stillOut;
 
@@ -74,6 +81,15 @@ struct CommandLine {
 };
 
 constexpr int kUsageExitStatus = 2;
+
+// Every position of `options` against the soundtrack's decoded length (bytes): a position
+// past the end, or a capture span that holds nothing, is a usage error. Returns its text
+// (naming the length), empty when all positions lie within the track.
+std::string CheckPositions(const Options& options, const audio::TrackFormat& format,
+                           uint64_t lengthBytes);
+
+// A soundtrack position for messages: "2:05.250 (22089600 bytes)".
+std::string DescribePosition(uint64_t bytes, const audio::TrackFormat& format);
 
 // `args` are the arguments after the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

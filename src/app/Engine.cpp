@@ -95,7 +95,11 @@ bool Engine::StartSoundtrack() {
         return false;
     }
     audio::SetSoundtrack(player_.get());
+    // The position never passes the track's end, so a later point would never be reached.
+    const std::optional<uint64_t> length = player_->Length();
     if (options_.escapeAt) escapeAtBytes_ = options_.escapeAt->ToBytes(player_->Format());
+    if (options_.escapeAtEnd || (escapeAtBytes_ && length && *escapeAtBytes_ > *length))
+        escapeAtBytes_ = length;
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayModes.h"
 #include "app/Engine.h"
+#include "app/Preflight.h"
 #include "app/RuneplayPresentation.h"
 #include "app/SetupDialog.h"
 #include "platform/ErrorReport.h"
@@ -49,6 +50,7 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
         return commandLine.exitStatus;
     }
     Options options = commandLine.options;
+    if (const std::optional<int> refused = Preflight(options)) return *refused;
     // Stills and captures take their size from the command line.
     if (options.headless || options.noDialog || options.render()) {
         displaySettings = SettingsFromOptions(options);

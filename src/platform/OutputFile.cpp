@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -210,6 +211,20 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
     if (file.Open(path) && file.Write(data, size) && file.Commit()) return true;
     if (error) *error = file.error();
     return false;
+}
+
+std::optional<uint64_t> FreeSpace(const std::string& folder) {
+    std::optional<uint64_t> free;
+    struct statvfs info {};
+    if (statvfs(folder.c_str(), &info) == 0)
+        free = static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+    WriteLimit& l = Limit();
+    std::lock_guard lock(l.mutex);
+    if (l.limit) {
+        const uint64_t left = *l.limit > l.total ? *l.limit - l.total : 0;
+        free = free ? std::min(*free, left) : left;
+    }
+    return free;
 }
 
 void SetWriteLimitForTesting(std::optional<uint64_t> limit) {

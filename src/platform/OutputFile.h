@@ -61,6 +61,10 @@ class OutputFile {
 // Writes `size` bytes to `path` through an OutputFile. False with the reason in `error`.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error);
 
+// Bytes an unprivileged writer may still put on the file system holding `folder`, held to
+// what the test hook below leaves; nullopt when the system cannot tell.
+std::optional<uint64_t> FreeSpace(const std::string& folder);
+
 // Test hook: every OutputFile write that would take the process's total past `limit` bytes
 // fails with ENOSPC, as on a full disk; nullopt lifts the limit. The variable
 // RUNEPLAY_WRITE_LIMIT (bytes) sets it at start, so tests can run whole programs against a

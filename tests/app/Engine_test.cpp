@@ -210,6 +210,40 @@ TEST_F(EngineTest, EscapeAtPositionOnTheSilentPlayerAndVirtualClock) {
     EXPECT_EQ(engine.player()->Position(), 112u * 441 / 10 * 4);
 }
 
+// The position holds at the end of the track, so a scripted end there or past it must still
+// come: "end" is the end, and a later position (refused on the command line, but the engine
+// may be driven directly) counts as the end too. A frame count ends a run after the end.
+TEST_F(EngineTest, ScriptedEndsAtOrPastTheEndOfTheTrackEndTheRun) {
+    struct Case {
+        const char* what;
+        std::optional<app::SoundtrackPosition> escapeAt;
+        bool atEnd;
+        std::optional<uint64_t> frames;
+    };
+    const app::SoundtrackPosition nineMinutes{app::SoundtrackPosition::Unit::Milliseconds,
+                                              9 * 60000};
+    for (const Case& c : {Case{"--escape-at end", std::nullopt, true, std::nullopt},
+                          Case{"--escape-at 9:00", nineMinutes, false, std::nullopt},
+                          Case{"--quit-after-frames 150", std::nullopt, false, 150}}) {
+        SCOPED_TRACE(c.what);
+        platform::ClearKeyState();
+        options.escapeAt = c.escapeAt;
+        options.escapeAtEnd = c.atEnd;
+        options.quitAfterFrames = c.frames;
+        ScriptedPresentation presentation(log);
+        // 10 ms a frame on a one-second track: its end comes at the hundredth frame.
+        presentation.onFrame = [](int frame) {
+            platform::VirtualClockAdvance(10);
+            if (frame > 1000) platform::PushKey(27, true);  // the test's own way out
+        };
+        app::Engine engine(options, presentation);
+        EXPECT_EQ(engine.Run(), 0);
+        EXPECT_EQ(presentation.frames, c.frames ? 150 : 100);
+        ASSERT_NE(engine.player(), nullptr);
+        EXPECT_EQ(engine.player()->Position(), 44100u * 4);
+    }
+}
+
 TEST_F(EngineTest, StartTimeIsConvertedWithTheTracksFormat) {
     options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 500};
     options.quitAfterFrames = 1;
