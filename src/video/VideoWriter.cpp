@@ -33,6 +33,10 @@ class FfmpegVideoWriter final : public VideoWriter {
     void QueueFrame() override;
     bool Finish(std::string* error) override;
     WriterTimes times() const override;
+    std::string failure() const override {
+        std::lock_guard lock(mutex_);
+        return error_;
+    }
     uint64_t framesWritten() const override {
         std::lock_guard lock(mutex_);
         return written_;

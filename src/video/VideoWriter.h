@@ -42,6 +42,8 @@ class VideoWriter {
     // with the reason (the first failure of any step); nothing is left behind then.
     virtual bool Finish(std::string* error) = 0;
 
+    // The reason writing failed, empty while all goes well.
+    virtual std::string failure() const = 0;
     virtual WriterTimes times() const = 0;
     virtual uint64_t framesWritten() const = 0;
 };
