@@ -14,6 +14,7 @@ extern "C" {
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace testsupport {
 
@@ -71,6 +72,25 @@ RgbImage ToRgb(const AVFrame* frame) {
     const int outStride[1] = {frame->width * 3};
     sws_scale(sws, frame->data, frame->linesize, 0, frame->height, out, outStride);
     sws_freeContext(sws);
+    return image;
+}
+
+YuvImage Planes(const AVFrame* frame) {
+    YuvImage image;
+    image.width = frame->width;
+    image.height = frame->height;
+    const int cw = (frame->width + 1) / 2, ch = (frame->height + 1) / 2;
+    auto copy = [](const AVFrame* f, int plane, int w, int h, std::vector<uint8_t>& out) {
+        out.resize(static_cast<size_t>(w) * h);
+        for (int row = 0; row < h; ++row)
+            std::memcpy(&out[static_cast<size_t>(row) * w],
+                        f->data[plane] + static_cast<ptrdiff_t>(row) * f->linesize[plane],
+                        static_cast<size_t>(w));
+    };
+    if (frame->format != AV_PIX_FMT_YUV420P) return image;
+    copy(frame, 0, frame->width, frame->height, image.y);
+    copy(frame, 1, cw, ch, image.u);
+    copy(frame, 2, cw, ch, image.v);
     return image;
 }
 
@@ -152,8 +172,10 @@ bool ReadVideoFile(const std::string& path, int keepFrames, bool keepSound, Vide
                 return false;
             }
             if (&d == &video) {
-                if (static_cast<int>(info.frames.size()) < keepFrames)
+                if (static_cast<int>(info.frames.size()) < keepFrames) {
                     info.frames.push_back(ToRgb(frame));
+                    info.planes.push_back(Planes(frame));
+                }
                 ++stream.decoded;
             } else {
                 // A player stops where the stream ends: the padding of the last frame (an AAC
@@ -243,6 +265,46 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
     if (sum == 0) return std::numeric_limits<double>::infinity();
     const double mse = sum / static_cast<double>(a.rgb.size());
     return 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+double Psnr(const YuvImage& a, const YuvImage& b) {
+    if (a.width != b.width || a.height != b.height || a.y.empty() || a.y.size() != b.y.size() ||
+        a.u.size() != b.u.size() || a.v.size() != b.v.size())
+        return 0;
+    double sum = 0;
+    size_t n = 0;
+    for (const auto& [pa, pb] :
+         {std::pair(&a.y, &b.y), std::pair(&a.u, &b.u), std::pair(&a.v, &b.v)}) {
+        for (size_t i = 0; i < pa->size(); ++i) {
+            const double d = static_cast<double>((*pa)[i]) - (*pb)[i];
+            sum += d * d;
+        }
+        n += pa->size();
+    }
+    if (sum == 0) return std::numeric_limits<double>::infinity();
+    return 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(n) / sum);
+}
+
+YuvImage ToYuv420(const RgbImage& image) {
+    YuvImage out;
+    out.width = image.width;
+    out.height = image.height;
+    const int cw = (image.width + 1) / 2, ch = (image.height + 1) / 2;
+    out.y.resize(static_cast<size_t>(image.width) * image.height);
+    out.u.resize(static_cast<size_t>(cw) * ch);
+    out.v.resize(out.u.size());
+    SwsContext* sws =
+        sws_getContext(image.width, image.height, AV_PIX_FMT_RGB24, image.width, image.height,
+                       AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                             sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
+    const uint8_t* in[1] = {image.rgb.data()};
+    const int inStride[1] = {image.width * 3};
+    uint8_t* planes[3] = {out.y.data(), out.u.data(), out.v.data()};
+    const int strides[3] = {image.width, cw, cw};
+    sws_scale(sws, in, inStride, 0, image.height, planes, strides);
+    sws_freeContext(sws);
+    return out;
 }
 
 }  // namespace testsupport
