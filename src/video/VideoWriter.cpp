@@ -67,6 +67,7 @@ class FfmpegVideoWriter final : public VideoWriter {
     std::deque<size_t> free_, queued_;
     size_t handedOut_ = SIZE_MAX;
     bool ending_ = false;
+    bool abandoned_ = false;
     bool failed_ = false;
     std::string error_;
     uint64_t written_ = 0;
@@ -111,7 +112,14 @@ bool FfmpegVideoWriter::Start(const std::string& path, const VideoSettings& sett
     return true;
 }
 
-FfmpegVideoWriter::~FfmpegVideoWriter() { StopWorker(); }
+FfmpegVideoWriter::~FfmpegVideoWriter() {
+    {
+        // Dropped unfinished: frames still queued are not worth encoding.
+        std::lock_guard lock(mutex_);
+        abandoned_ = true;
+    }
+    StopWorker();
+}
 
 void FfmpegVideoWriter::StopWorker() {
     {
@@ -159,7 +167,7 @@ void FfmpegVideoWriter::Work() {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return ending_ || !queued_.empty(); });
             times_.waitingForWork += SecondsSince(waitStart);
-            if (queued_.empty() || failed_) return;
+            if (queued_.empty() || failed_ || abandoned_) return;
             buffer = queued_.front();
             queued_.pop_front();
         }
