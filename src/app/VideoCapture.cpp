@@ -147,7 +147,7 @@ int RunVideoCapture(const Options& options, const CapturePlan& plan, const Captu
             return false;
         }
         uint8_t* buffer = writer->NextFrame();
-        if (!buffer) return false;  // the writer failed; Finish tells why
+        if (!buffer) return false;  // the writer failed; failure() tells why
         std::memcpy(buffer, bgra, frameBytes);
         writer->QueueFrame();
         return true;
