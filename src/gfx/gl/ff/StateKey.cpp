@@ -20,6 +20,18 @@ uint8_t ResolveSource(DWORD source, bool colorVertex, bool hasDiffuse, bool hasS
     return static_cast<uint8_t>(ColorSource::Material);
 }
 
+bool IsBumpOp(DWORD op) { return op == D3DTOP_BUMPENVMAP || op == D3DTOP_BUMPENVMAPLUMINANCE; }
+
+// Whether an argument of an operation reads it (the operation's own use of its arguments:
+// SELECTARG1 never reads argument 2, the third argument only MULTIPLYADD and LERP).
+bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2, DWORD arg0) {
+    auto texture = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+    if (op == D3DTOP_DISABLE) return false;
+    if (texture(arg1) && op != D3DTOP_SELECTARG2) return true;
+    if (texture(arg2) && op != D3DTOP_SELECTARG1) return true;
+    return texture(arg0) && (op == D3DTOP_MULTIPLYADD || op == D3DTOP_LERP);
+}
+
 }  // namespace
 
 VertexKey MakeVertexKey(const DeviceState& s, const VertexLayout& layout) {
@@ -105,6 +117,20 @@ PixelKey MakePixelKey(const DeviceState& s) {
             static_cast<uint8_t>(t[D3DTSS_RESULTARG] == D3DTA_TEMP ? D3DTA_TEMP : D3DTA_CURRENT);
         const BaseTexture* tex = s.textures[i];
         st.texture = !tex ? 0 : tex->GetType() == D3DRTYPE_CUBETEXTURE ? 2 : 1;
+        if (!tex && !IsBumpOp(t[D3DTSS_COLOROP])) {
+            if (ReadsTexture(t[D3DTSS_COLOROP], t[D3DTSS_COLORARG1], t[D3DTSS_COLORARG2],
+                             t[D3DTSS_COLORARG0])) {
+                st.colorOp = D3DTOP_SELECTARG1;
+                st.colorArg1 = D3DTA_CURRENT;
+                st.colorArg0 = st.colorArg2 = 0;
+            }
+            if (ReadsTexture(st.alphaOp, t[D3DTSS_ALPHAARG1], t[D3DTSS_ALPHAARG2],
+                             t[D3DTSS_ALPHAARG0])) {
+                st.alphaOp = D3DTOP_SELECTARG1;
+                st.alphaArg1 = D3DTA_CURRENT;
+                st.alphaArg0 = st.alphaArg2 = 0;
+            }
+        }
         k.stageCount = static_cast<uint8_t>(i + 1);
     }
     return k;

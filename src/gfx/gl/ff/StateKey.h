@@ -66,7 +66,9 @@ static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 3,
 size_t ActiveLights(const DeviceState& state, std::array<const D3DLIGHT8*, 8>& out);
 
 VertexKey MakeVertexKey(const DeviceState& state, const VertexLayout& layout);
-// The stage part of the key; the caller sets `plain` for the draw.
+// The stage part of the key; the caller sets `plain` for the draw. A stage with no texture
+// whose operation reads D3DTA_TEXTURE passes the current colour (or alpha) on, as drivers do:
+// keyed as SELECTARG1 of CURRENT.
 PixelKey MakePixelKey(const DeviceState& state);
 
 // True when a draw of `type` under `state` has no fog, no alpha test and no point sprites,

@@ -209,20 +209,14 @@ void ColorFromArgb(float (&dst)[4], DWORD argb) {
     dst[3] = ((argb >> 24) & 0xFF) / 255.0f;
 }
 
-// Inverse transpose of the upper 3 x 3, laid out as a row-vector matrix.
-void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
+// Inverse transpose of the upper 3 x 3, laid out as a row-vector matrix; false when singular.
+bool InverseTranspose3(const D3DMATRIX& m, float (&out)[16]) {
     const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
     const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
     const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
     const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
     const float det = a * A + b * B + c * C;
-    std::memset(out, 0, sizeof out);
-    out[15] = 1.0f;
-    if (std::fabs(det) < 1e-30f) {
-        for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < 3; ++k) out[r * 4 + k] = m.m[r][k];
-        return;
-    }
+    if (std::fabs(det) < 1e-30f) return false;
     const float s = 1.0f / det;
     // Cofactor matrix / det is the inverse transpose.
     const float cof[3][3] = {{A, B, C},
@@ -230,6 +224,38 @@ void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
                              {b * f - c * e, -(a * f - c * d), a * e - b * d}};
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k) out[r * 4 + k] = cof[r][k] * s;
+    return true;
+}
+
+// Determinant of the 3 x 3 left when row `skipRow` and column `skipCol` of m are removed.
+double Minor3(const double (&m)[4][4], int skipRow, int skipCol) {
+    double a[3][3];
+    for (int r = 0, rr = 0; r < 4; ++r) {
+        if (r == skipRow) continue;
+        for (int c = 0, cc = 0; c < 4; ++c)
+            if (c != skipCol) a[rr][cc++] = m[r][c];
+        ++rr;
+    }
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+}
+
+// Upper 3 x 3 of the inverse transpose of the whole 4 x 4; false when singular. The inverse
+// transpose is the cofactor matrix over the determinant (in double: projective matrices mix
+// large and tiny entries).
+bool InverseTranspose4(const D3DMATRIX& m, float (&out)[16]) {
+    double a[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) a[r][c] = m.m[r][c];
+    double det = 0.0;
+    for (int c = 0; c < 4; ++c) det += ((c & 1) ? -a[0][c] : a[0][c]) * Minor3(a, 0, c);
+    if (std::fabs(det) < 1e-30) return false;
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            out[r * 4 + k] =
+                static_cast<float>((((r + k) & 1) ? -Minor3(a, r, k) : Minor3(a, r, k)) / det);
+    return true;
 }
 
 void TransformPoint(const D3DVECTOR& p, const D3DMATRIX& m, float (&out)[4]) {
@@ -253,6 +279,14 @@ void TransformDirection(const D3DVECTOR& v, const D3DMATRIX& m, float (&out)[4])
 }
 
 }  // namespace
+
+void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
+    std::memset(out, 0, sizeof out);
+    out[15] = 1.0f;
+    if (InverseTranspose4(m, out) || InverseTranspose3(m, out)) return;
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k) out[r * 4 + k] = m.m[r][k];
+}
 
 void FillFixedBlock(const DeviceState& s, FixedBlock& b) {
     std::memset(&b, 0, sizeof b);
