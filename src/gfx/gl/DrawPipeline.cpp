@@ -201,7 +201,7 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
     const int sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST ? 1 : 0;
     if (commonValid_ && sprite == common_.modes[3] &&
         !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget |
-                   kDirtyVertexShader | kDirtyTextures)))
+                   kDirtyVertexShader | kDirtyTextures | kDirtyViewport)))
         return updateFixed(dirty);
     shader::CommonBlock b;
     std::memset(&b, 0, sizeof b);
@@ -235,11 +235,15 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
         else
             b.clipPlanes[p][3] = 1.0f;
     }
-    const Surface* target = s.renderTarget ? s.renderTarget : backBuffer_;
-    b.viewport[0] = static_cast<float>(target->width());
-    b.viewport[1] = static_cast<float>(target->height());
-    b.viewport[2] = 1.0f / b.viewport[0];
-    b.viewport[3] = 1.0f / b.viewport[1];
+    const D3DVIEWPORT8& vp = s.viewport;
+    b.viewport[0] = static_cast<float>(vp.Width);
+    b.viewport[1] = static_cast<float>(vp.Height);
+    b.viewport[2] = vp.Width ? 1.0f / b.viewport[0] : 0.0f;
+    b.viewport[3] = vp.Height ? 1.0f / b.viewport[1] : 0.0f;
+    b.viewOrigin[0] = static_cast<float>(vp.X);
+    b.viewOrigin[1] = static_cast<float>(vp.Y);
+    b.viewOrigin[2] = vp.MinZ;
+    b.viewOrigin[3] = vp.MaxZ;
     b.pointParams[0] = DWORDToFloat(rs[D3DRS_POINTSIZE]);
     b.pointParams[1] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MIN]), 0.0f, maxPointSize_);
     b.pointParams[2] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MAX]), 0.0f, maxPointSize_);
@@ -302,6 +306,8 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
     ctx.targetHasAlpha = targetHasAlpha_;
     ctx.pretransformed = layout_->pretransformed && !vertexProgram_;
     ctx.hasDepth = state_.depthStencil != nullptr;
+    ctx.targetWidth = boundColorSize_[0];
+    ctx.targetHeight = boundColorSize_[1];
     glState_.apply(state_, ctx);
     clearDirty();
     return true;

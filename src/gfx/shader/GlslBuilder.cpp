@@ -16,6 +16,7 @@ constexpr const char* kCommonDeclarations = R"(layout(std140) uniform DxCommon {
     vec4 dx_pointParams;
     ivec4 dx_modes;
     ivec4 dx_samplers;
+    vec4 dx_viewOrigin;
 };
 )";
 

@@ -55,12 +55,13 @@ struct CommonBlock {
     float fogColor[4];       // dx_fogColor.rgb
     float fogParams[4];      // density, start, end, 1 / (end - start)
     float clipPlanes[6][4];  // dx_clipPlane
-    float viewport[4];       // dx_viewport: width, height of the render target, 1/width, 1/height
+    float viewport[4];       // dx_viewport: viewport width, height, 1/width, 1/height
     float pointParams[4];    // dx_pointParams: D3DRS_POINTSIZE, POINTSIZE_MIN, POINTSIZE_MAX
     int32_t modes[4];        // dx_modes: fog select, alpha func (D3DCMP), alpha ref, sprite flag
     int32_t samplers[4];     // dx_samplers: bit N of x set when stage N samples a cube texture
+    float viewOrigin[4];     // dx_viewOrigin: viewport X, Y, MinZ, MaxZ
 };
-static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1 + 1),
+static_assert(sizeof(CommonBlock) == 16 * (8 + 8 + 1 + 1 + 1 + 6 + 1 + 1 + 1 + 1 + 1),
               "CommonBlock must match the std140 layout of DxCommon");
 
 // Complete vertex shader source for the stage.

@@ -85,10 +85,12 @@ std::string TexCoordInput(const VertexKey& key, unsigned set) {
 }
 
 void AppendPretransformed(const VertexKey& key, std::string& b) {
-    // Screen pixels (y down) and 1/w become clip coordinates of the original API.
+    // Screen pixels (y down) and 1/w become clip coordinates of the original API in the
+    // viewport, so the viewport moves nothing (it only cuts off what lies outside it); z is
+    // the depth as it is (the back end maps such draws onto the depth range 0..1).
     b += "    float w = dx_v0.w != 0.0 ? 1.0 / dx_v0.w : 1.0;\n";
-    b += "    dx_oPos = vec4((dx_v0.x * 2.0 * dx_viewport.z - 1.0) * w,\n"
-         "                   (1.0 - dx_v0.y * 2.0 * dx_viewport.w) * w, dx_v0.z * w, w);\n";
+    b += "    vec2 p = (dx_v0.xy - dx_viewOrigin.xy) * 2.0 * dx_viewport.zw;\n";
+    b += "    dx_oPos = vec4((p.x - 1.0) * w, (1.0 - p.y) * w, dx_v0.z * w, w);\n";
     if (key.hasInput(D3DVSDE_DIFFUSE)) b += "    dx_oD0 = dx_v5;\n";
     if (key.hasInput(D3DVSDE_SPECULAR)) b += "    dx_oD1 = dx_v6;\n";
     if (key.hasInput(D3DVSDE_PSIZE)) b += "    dx_oPts = dx_v4.x;\n";
