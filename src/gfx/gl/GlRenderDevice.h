@@ -167,6 +167,8 @@ class GlRenderDevice final : public StateDevice {
     ProgramCache programs_;
     ff::VertexKey vertexKey_;
     ff::PixelKey pixelKey_;
+    PixelProgram* pixelProgram_ = nullptr;  // the pixel program of pixelStage_, if any
+    shader::PixelVariant pixelVariant_;     // and its variant
     const CompiledShader* vertexStage_ = nullptr;
     const CompiledShader* pixelStage_ = nullptr;
     uint32_t linkedVertex_ = 0, linkedPixel_ = 0;

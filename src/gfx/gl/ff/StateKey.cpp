@@ -136,13 +136,39 @@ PixelKey MakePixelKey(const DeviceState& s) {
     return k;
 }
 
-bool PlainPixelWork(const DeviceState& s, D3DPRIMITIVETYPE type) {
+bool TableFogUsesEyeDepth(const DeviceState& s, bool pretransformed) {
+    return !pretransformed && s.projection.m[2][3] == 1.0f && s.projection.m[3][3] == 0.0f;
+}
+
+shader::PixelVariant PixelVariantFor(const DeviceState& s, D3DPRIMITIVETYPE type,
+                                     bool pretransformed, bool projection) {
     const auto& rs = s.renderStates;
-    // The same tests that choose the general build's modes (DrawPipeline's DxCommon).
-    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
-                           rs[D3DRS_ALPHAFUNC] < D3DCMP_ALWAYS;
-    const bool sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST;
-    return !rs[D3DRS_FOGENABLE] && !alphaTest && !sprite;
+    shader::PixelVariant v;
+    if (rs[D3DRS_FOGENABLE]) {
+        const DWORD table = rs[D3DRS_FOGTABLEMODE];
+        if (table >= D3DFOG_EXP && table <= D3DFOG_LINEAR) {
+            v.fog = static_cast<shader::FogSelect>(table);
+            if (!TableFogUsesEyeDepth(s, pretransformed)) v.fogDepth = shader::FogDepth::Projected;
+        } else {
+            v.fog = shader::FogSelect::Vertex;
+        }
+    }
+    const DWORD func = rs[D3DRS_ALPHAFUNC];
+    if (rs[D3DRS_ALPHATESTENABLE] && func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS)
+        v.alphaFunc = static_cast<uint8_t>(func);
+    if (type == D3DPT_POINTLIST)
+        v.points =
+            rs[D3DRS_POINTSPRITEENABLE] ? shader::PointMode::Sprites : shader::PointMode::Points;
+    if (projection) {
+        for (unsigned i = 0; i < kStages; ++i) {
+            const DWORD flags = s.stageStates[i][D3DTSS_TEXTURETRANSFORMFLAGS];
+            const DWORD count = flags & 7u;
+            // A single coordinate has nothing to divide.
+            if ((flags & D3DTTFF_PROJECTED) && count >= 2 && count <= 4)
+                v.projected = static_cast<uint16_t>(v.projected | (count - 1) << (2 * i));
+        }
+    }
+    return v;
 }
 
 }  // namespace gfx::gl::ff

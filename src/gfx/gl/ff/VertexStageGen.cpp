@@ -142,7 +142,9 @@ shader::GlslStage GenerateVertexStage(const VertexKey& key) {
         b += "    dx_oD0 = vd;\n    dx_oD1 = vs;\n";
     }
     if (key.fogMode >= D3DFOG_EXP && key.fogMode <= D3DFOG_LINEAR) {
-        b += key.rangeFog ? "    float fd = length(viewPos.xyz);\n" : "    float fd = viewPos.z;\n";
+        // Eye distance along z counts the same behind the eye as in front of it.
+        b += key.rangeFog ? "    float fd = length(viewPos.xyz);\n"
+                          : "    float fd = abs(viewPos.z);\n";
         if (key.fogMode == D3DFOG_EXP)
             b += "    dx_oFog = exp(-dx_fogParams.x * fd);\n";
         else if (key.fogMode == D3DFOG_EXP2)
