@@ -286,10 +286,6 @@ const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     }
 }
 
-const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (type == D3DTSS_TEXTURETRANSFORMFLAGS && value != D3DTTFF_DISABLE)
-        return "D3DTSS_TEXTURETRANSFORMFLAGS";
-    return nullptr;
-}
+const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE, DWORD) { return nullptr; }
 
 }  // namespace gfx::gl

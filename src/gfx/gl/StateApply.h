@@ -73,8 +73,8 @@ class SamplerCache {
 };
 
 // The name of a state whose value asks for something this back end does not draw (texture
-// wrapping across seams, vertex blending, depth bias, line patterns, texture transforms,
-// patches), or null when the value is drawn as asked or changes nothing.
+// wrapping across seams, vertex blending, depth bias, line patterns, patches), or null when
+// the value is drawn as asked or changes nothing.
 const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value);
 const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
 

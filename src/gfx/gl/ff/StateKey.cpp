@@ -22,6 +22,25 @@ uint8_t ResolveSource(DWORD source, bool colorVertex, bool hasDiffuse, bool hasS
 
 bool IsBumpOp(DWORD op) { return op == D3DTOP_BUMPENVMAP || op == D3DTOP_BUMPENVMAPLUMINANCE; }
 
+// Components of texture coordinate set `set` in the layout (0 when it has none).
+uint8_t TexCoordComponents(const VertexLayout& layout, unsigned set) {
+    for (const VertexElement& e : layout.elements) {
+        if (e.reg != D3DVSDE_TEXCOORD0 + set) continue;
+        switch (e.type) {
+            case D3DVSDT_FLOAT1:
+                return 1;
+            case D3DVSDT_FLOAT2:
+            case D3DVSDT_SHORT2:
+                return 2;
+            case D3DVSDT_FLOAT3:
+                return 3;
+            default:
+                return 4;
+        }
+    }
+    return 0;
+}
+
 // Whether an argument of an operation reads it (the operation's own use of its arguments:
 // SELECTARG1 never reads argument 2, the third argument only MULTIPLYADD and LERP).
 bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2, DWORD arg0) {
@@ -61,6 +80,12 @@ VertexKey MakeVertexKey(const DeviceState& s, const VertexLayout& layout) {
                 break;
         }
         k.texCoord[i] = static_cast<uint8_t>((tci & 7u) | (gen << 4));
+        // Screen-space vertices are not processed, their coordinates not transformed.
+        const DWORD count = s.stageStates[i][D3DTSS_TEXTURETRANSFORMFLAGS] & 7u;
+        if (count >= 1 && count <= 4 && !layout.pretransformed) {
+            const uint8_t components = gen ? 3 : TexCoordComponents(layout, tci & 7u);
+            k.texTransform[i] = static_cast<uint8_t>(count | (components ? components : 4) << 4);
+        }
     }
     if (rs[D3DRS_FOGENABLE] && rs[D3DRS_FOGTABLEMODE] == D3DFOG_NONE) {
         const DWORD mode = rs[D3DRS_FOGVERTEXMODE];

@@ -39,6 +39,9 @@ struct VertexKey {
     uint8_t rangeFog = 0;
     uint8_t pointScale = 0;
     std::array<uint8_t, kStages> texCoord{};  // bits 0..2 set index, bits 4..5 TexGen
+    // D3DTSS_TEXTURETRANSFORMFLAGS count (1..4; 0: no transform) in bits 0..2, and the
+    // number of components the stage's coordinates arrive with (1..4) in bits 4..6.
+    std::array<uint8_t, kStages> texTransform{};
 
     bool hasInput(unsigned reg) const {
         return ((reg < 8 ? inputsLow >> reg : inputsHigh >> (reg - 8)) & 1u) != 0;
@@ -59,7 +62,7 @@ struct PixelKey {
     shader::PixelVariant variant;  // set per draw (PixelVariantFor); cubeStages stays 0
 };
 
-static_assert(sizeof(VertexKey) == 23 + kStages, "VertexKey must have no padding");
+static_assert(sizeof(VertexKey) == 23 + 2 * kStages, "VertexKey must have no padding");
 static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 2 + 8,
               "PixelKey must have no padding");
 

@@ -26,6 +26,7 @@ constexpr const char* kFixedDeclarations = R"(layout(std140) uniform DxFixed {
     vec4 dx_lightDir[8];
     vec4 dx_lightAtt[8];
     vec4 dx_lightSpot[8];
+    mat4 dx_texMat[8];
 };
 )";
 
@@ -82,6 +83,22 @@ void AppendLight(std::string& b, unsigned i, uint8_t type, bool specular) {
 std::string TexCoordInput(const VertexKey& key, unsigned set) {
     const unsigned reg = D3DVSDE_TEXCOORD0 + set;
     return key.hasInput(reg) ? Reg(reg) : "vec4(0.0, 0.0, 0.0, 1.0)";
+}
+
+// Statements writing stage `stage`'s coordinates `coords` (`components` of them) through the
+// stage's matrix, `count` of the results passed on. Missing components enter as the
+// original's 1 for the first and 0 for the rest ((u, v) as (u, v, 1, 0)) where GL's attribute
+// defaults give (u, v, 0, 1); results past `count` leave as 0, the fourth as 1.
+std::string TransformedCoords(const std::string& coords, unsigned stage, unsigned count,
+                              unsigned components) {
+    static const char* const kPad[5] = {"c", "vec4(c.x, 1.0, 0.0, 0.0)", "vec4(c.xy, 1.0, 0.0)",
+                                        "vec4(c.xyz, 1.0)", "c"};
+    static const char* const kKeep[5] = {"t", "vec4(t.x, 0.0, 0.0, 1.0)", "vec4(t.xy, 0.0, 1.0)",
+                                         "vec4(t.xyz, 1.0)", "t"};
+    const std::string n = std::to_string(stage);
+    return "    {\n        vec4 c = " + coords + ";\n        vec4 t = dx_texMat[" + n + "] * " +
+           kPad[components <= 4 ? components : 4] + ";\n        dx_oT[" + n +
+           "] = " + kKeep[count <= 4 ? count : 4] + ";\n    }\n";
 }
 
 void AppendPretransformed(const VertexKey& key, std::string& b) {
@@ -168,20 +185,26 @@ shader::GlslStage GenerateVertexStage(const VertexKey& key) {
                              : "    vec3 eyeDir = vec3(0.0, 0.0, 1.0);\n";
     for (unsigned i = 0; i < kStages; ++i) {
         const std::string dst = "    dx_oT[" + std::to_string(i) + "] = ";
+        std::string coords;
         switch (static_cast<TexGen>(key.texCoord[i] >> 4)) {
             case TexGen::PassThrough:
-                b += dst + TexCoordInput(key, key.texCoord[i] & 7u) + ";\n";
+                coords = TexCoordInput(key, key.texCoord[i] & 7u);
                 break;
             case TexGen::Normal:
-                b += dst + "vec4(n, 1.0);\n";
+                coords = "vec4(n, 1.0)";
                 break;
             case TexGen::Position:
-                b += dst + "vec4(viewPos.xyz, 1.0);\n";
+                coords = "vec4(viewPos.xyz, 1.0)";
                 break;
             case TexGen::Reflection:
-                b += dst + "vec4(reflect(eyeDir, n), 1.0);\n";
+                coords = "vec4(reflect(eyeDir, n), 1.0)";
                 break;
         }
+        if (key.texTransform[i])
+            b += TransformedCoords(coords, i, key.texTransform[i] & 7u,
+                                   (key.texTransform[i] >> 4) & 7u);
+        else
+            b += dst + coords + ";\n";
     }
     return stage;
 }
@@ -325,6 +348,8 @@ void FillFixedBlock(const DeviceState& s, FixedBlock& b) {
         b.lightSpot[i][0] = std::cos(l.Theta * 0.5f);
         b.lightSpot[i][1] = std::cos(l.Phi * 0.5f);
     }
+    for (unsigned i = 0; i < kStages; ++i)
+        std::memcpy(b.textureMatrices[i], &s.textureTransforms[i], sizeof b.textureMatrices[i]);
 }
 
 }  // namespace gfx::gl::ff

@@ -30,8 +30,10 @@ struct FixedBlock {
     float lightDirection[8][4];    // camera space, normalised, the way the light shines; falloff
     float lightAttenuation[8][4];  // attenuation 0, 1, 2
     float lightSpot[8][4];         // cos(theta / 2), cos(phi / 2)
+    float textureMatrices[8][16];  // dx_texMat: D3DTS_TEXTURE0..7
 };
-static_assert(sizeof(FixedBlock) == 4 * 64 + 6 * 16 + 7 * 8 * 16, "std140 image of DxFixed");
+static_assert(sizeof(FixedBlock) == 4 * 64 + 6 * 16 + 7 * 8 * 16 + 8 * 64,
+              "std140 image of DxFixed");
 
 // Stage code for the key (declarations include the DxFixed block).
 shader::GlslStage GenerateVertexStage(const VertexKey& key);
