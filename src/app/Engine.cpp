@@ -1,8 +1,11 @@
 #include "app/Engine.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "app/Capture.h"
+#include "app/Player.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
@@ -19,10 +22,12 @@ Engine::Engine(Options options, Presentation& presentation)
     startPlayer_ = [this](const uint8_t* data, size_t size, uint64_t start, std::string* error) {
         return audio::StartSoundtrack(options_.audio, data, size, start, error);
     };
+    probeLatency_ = [] { return audio::ProbeOutputLatency(); };
 }
 
 Engine::~Engine() {
-    if (audio::Soundtrack() == player_.get()) audio::SetSoundtrack(nullptr);
+    if (audio::Soundtrack() == player_.get() || audio::Soundtrack() == soundtrack_.get())
+        audio::SetSoundtrack(nullptr);
 }
 
 int Engine::Run() {
@@ -94,8 +99,22 @@ bool Engine::StartSoundtrack() {
                              options_.packPath + "\" cannot be played: " + error);
         return false;
     }
-    audio::SetSoundtrack(player_.get());
+    // SDL cannot see what the sound system adds after its own buffer; where the server says,
+    // the pictures wait for it.
+    if (std::strcmp(player_->BackendName(), "sdl") == 0 && probeLatency_) {
+        const audio::OutputLatency latency = probeLatency_();
+        latencyMs_ = static_cast<int>(latency.milliseconds.value_or(0));
+        std::fprintf(stderr, "runeplay: %s%s\n", latency.description.c_str(),
+                     latency.milliseconds ? "; the pictures wait for it" : "");
+    }
+    soundtrack_ = std::make_unique<audio::ShiftedSoundtrack>(*player_);
+    soundtrack_->setOffsetMilliseconds(options_.avOffsetMs - latencyMs_);
+    audio::SetSoundtrack(soundtrack_.get());
+    // The position never passes the track's end, so a later point would never be reached.
+    const std::optional<uint64_t> length = player_->Length();
     if (options_.escapeAt) escapeAtBytes_ = options_.escapeAt->ToBytes(player_->Format());
+    if (options_.escapeAtEnd || (escapeAtBytes_ && length && *escapeAtBytes_ > *length))
+        escapeAtBytes_ = length;
     return true;
 }
 
@@ -112,8 +131,9 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     caughtUp_ = true;
     PreRoll(presentation_, stepped, clockAtStart, start, [this] {
         if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
-        // Escape is left held for the main loop, which then ends after one frame.
-        return closedWhileCatchingUp_ || platform::KeyState[platform::kVkEscape] != 0;
+        if (platform::TakeKeyPress(platform::kVkEscape)) escapeDuringCatchUp_ = true;
+        // The main loop then ends after one frame.
+        return closedWhileCatchingUp_ || escapeDuringCatchUp_;
     });
     audio::SetSoundtrack(nullptr);
     // The music starts where a whole run would be, and the clock goes on from the reading
@@ -127,7 +147,7 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
 
 void Engine::PressScriptedEscape() {
     if (scriptedEscapePressed_) return;
-    bool due = options_.quitAfterFrames && frames_ >= *options_.quitAfterFrames;
+    bool due = options_.quitAfterFrames && shown_ >= *options_.quitAfterFrames;
     if (escapeAtBytes_ && player_ && player_->Position() >= *escapeAtBytes_) due = true;
     if (!due) return;
     scriptedEscapePressed_ = true;
@@ -136,12 +156,33 @@ void Engine::PressScriptedEscape() {
 }
 
 int Engine::MainLoop() {
+    // A presentation driven without LoadAll (tests) reads no soundtrack of ours.
+    SteppedSoundtrackPlayer none;
+    audio::ShiftedSoundtrack unshifted(none);
+    PlayerSettings settings;
+    settings.loop = options_.loop;
+    settings.avOffsetMs = options_.avOffsetMs;
+    settings.latencyMs = latencyMs_;
+    Player player(presentation_, soundtrack_ ? *soundtrack_ : unshifted, window_.get(), settings);
+    bool escape = escapeDuringCatchUp_;
     for (;;) {
-        presentation_.Frame();
-        ++frames_;
+        if (player.FrameWanted()) {
+            presentation_.Frame();
+            ++frames_;
+            player.FrameDrawn();
+        } else {
+            player.ShowHeldFrame();
+        }
+        ++shown_;
         PressScriptedEscape();
         if (platform::PumpMessages()) return 1;  // window closed: end at once
-        if (platform::KeyState[platform::kVkEscape]) break;
+        // The latch, so a tap shorter than a frame is not lost; the state, for a key held
+        // since before the latch was last taken.
+        if (platform::TakeKeyPress(platform::kVkEscape) || escape ||
+            platform::KeyState[platform::kVkEscape])
+            break;
+        player.HandleInput();
+        if (afterInput_) afterInput_(player);
     }
     platform::ShowCursor(true);
     if (player_) player_->Stop();

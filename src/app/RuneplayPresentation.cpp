@@ -53,6 +53,7 @@ bool RuneplayPresentation::CreateDevice(platform::Window* window, const Options&
     std::string reason;
     device_ = CreateRenderDevice(settings, window ? window->sdlWindow() : nullptr,
                                  [&reason](const std::string& text) { reason = text; });
+    windowed_ = window != nullptr;
     if (!device_) {
         if (error) *error = reason;
         return false;
@@ -200,5 +201,11 @@ void RuneplayPresentation::LoadAssets() {
 void RuneplayPresentation::AfterSoundtrackStart() { timeline::theTimeline.speedFactor = 0.7f; }
 
 void RuneplayPresentation::Frame() { timeline::theTimeline.Frame(); }
+
+bool RuneplayPresentation::SetWindowOverlay(std::function<void(int width, int height)> draw) {
+    if (!device_ || !windowed_) return false;
+    device_->setWindowOverlay(std::move(draw));
+    return true;
+}
 
 }  // namespace app

@@ -30,11 +30,14 @@ class RuneplayPresentation : public Presentation {
     void AfterSoundtrackStart() override;
     // One timeline frame; it ticks the frame clock last.
     void Frame() override;
+    // Through the GL device's window overlay; false for a headless device.
+    bool SetWindowOverlay(std::function<void(int width, int height)> draw) override;
 
     gfx::gl::GlRenderDevice* device() const { return device_.get(); }
 
   private:
     std::unique_ptr<gfx::gl::GlRenderDevice> device_;
+    bool windowed_ = false;
     // The object scenes of the load routine; the effects keep pointers into them.
     std::unique_ptr<Scene> metalScene_, ringScene_, centreScene_, rotatingScene_, gridScene_,
         endScene_;

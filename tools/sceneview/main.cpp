@@ -32,8 +32,9 @@ namespace {
 
 using sceneview::Options;
 
-constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
+constexpr int kUsageStatus = 2;
+constexpr int kWriteFailedStatus = 3;
 
 bool IsFile(const std::string& path) {
     std::error_code ec;
@@ -59,20 +60,43 @@ void ApplySceneSettings(const Options& o, Scene& scene) {
     scene.fogColor = o.fogColour;
 }
 
+// "1 Cam01, 2 Cam02, ...": what --camera can choose.
+std::string CameraList(const Scene& scene) {
+    std::string list;
+    uint32_t n = 0;
+    for (const SceneCamera* c = scene.cameras; c; c = c->next) {
+        if (n > 0) list += ", ";
+        list += std::to_string(++n) + " " + c->name.str();
+    }
+    return list;
+}
+
 // Loads and prepares the scene as a segment does: camera 1 selected and the settings made
-// before preparation. False when the pack holds no such scene.
-bool LoadScene(const Options& o, Scene& scene) {
+// before preparation. 0, or the exit status when the pack holds no such scene or the scene
+// no such camera.
+int LoadScene(const Options& o, Scene& scene) {
     ScenePathPrefix = o.prefix;
     scene::FlarePicturePath = FlarePicture(o);
     if (!assets::GlobalPack().Lookup(o.entry)) {
         std::fprintf(stderr, "sceneview: the pack %s holds no entry %s\n", o.pack.c_str(),
                      o.entry.c_str());
-        return false;
+        return kFailureStatus;
     }
     Load3dsScene(o.entry, scene);
     if (!scene.objects && !scene.cameras) {
         std::fprintf(stderr, "sceneview: %s holds no scene the engine can read\n", o.entry.c_str());
-        return false;
+        return kFailureStatus;
+    }
+    // A camera the scene lacks would silently show another one.
+    if (o.camera > 1 && o.camera > scene.cameraCount) {
+        if (scene.cameraCount == 0)
+            std::fprintf(stderr, "sceneview: --camera %u: %s has no cameras\n", o.camera,
+                         o.entry.c_str());
+        else
+            std::fprintf(stderr, "sceneview: --camera %u: %s has %u camera%s: %s\n", o.camera,
+                         o.entry.c_str(), static_cast<unsigned>(scene.cameraCount),
+                         scene.cameraCount == 1 ? "" : "s", CameraList(scene).c_str());
+        return kUsageStatus;
     }
     scene::SelectCamera(scene, 1);
     ApplySceneSettings(o, scene);
@@ -81,7 +105,7 @@ bool LoadScene(const Options& o, Scene& scene) {
     if (!scene.activeCamera)
         std::fprintf(stderr, "sceneview: %s has no camera; the view is left as it was\n",
                      o.entry.c_str());
-    return true;
+    return 0;
 }
 
 void DrawFrame(Scene& scene, float frame, uint32_t clearColour) {
@@ -119,7 +143,7 @@ int RenderStill(const Options& o) {
     });
     if (!device) return kFailureStatus;
     Scene scene;
-    if (!LoadScene(o, scene)) return kFailureStatus;
+    if (const int status = LoadScene(o, scene)) return status;
     WarmUp(scene, o);
     DrawFrame(scene, o.frame, o.clearColour);
     gfx::Surface* back = nullptr;
@@ -132,8 +156,8 @@ int RenderStill(const Options& o) {
     std::string error;
     if (!app::WritePng(o.out, static_cast<uint32_t>(o.width), static_cast<uint32_t>(o.height),
                        pixels, &error, 8)) {
-        std::fprintf(stderr, "sceneview: cannot write %s\n", o.out.c_str());
-        return kFailureStatus;
+        std::fprintf(stderr, "sceneview: cannot write %s: %s\n", o.out.c_str(), error.c_str());
+        return kWriteFailedStatus;
     }
     std::printf("%s: %s, camera %u (%s), frame %g, %dx%d\n", o.out.c_str(), o.entry.c_str(),
                 o.camera, scene.activeCamera ? scene.activeCamera->name.c_str() : "none",
@@ -175,13 +199,13 @@ int ShowWindow(const Options& o) {
         [](const std::string& text) { std::fprintf(stderr, "sceneview: %s\n", text.c_str()); });
     if (!device) return kFailureStatus;
     Scene scene;
-    if (!LoadScene(o, scene)) return kFailureStatus;
+    if (const int status = LoadScene(o, scene)) return status;
     if (!o.play) WarmUp(scene, o);
 
     const float first = static_cast<float>(scene.firstFrame);
     const float last = static_cast<float>(scene.lastFrame);
-    // Selection past the count keeps the last camera; the arrow keys step from the one shown.
-    uint32_t camera = std::min(o.camera, std::max<uint32_t>(scene.cameraCount, 1));
+    // The arrow keys step from the camera shown.
+    uint32_t camera = o.camera;
     bool paused = !o.play;
     float frame = o.frame;
     uint32_t previous = platform::timeGetTime();

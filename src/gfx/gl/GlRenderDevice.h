@@ -29,6 +29,7 @@
 #include <epoxy/gl.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -90,6 +91,13 @@ class GlRenderDevice final : public StateDevice {
     std::string description() const;
     // Makes the device's context current again after other GL code changed contexts.
     void makeCurrent();
+
+    // Drawn into the window after every presented frame, over the picture and outside the
+    // back buffer, so it never reaches what ReadPixels returns: `draw` gets the drawable size
+    // with the window's framebuffer bound, and may change any GL state (the device sets its
+    // own again). Never called headless or while draws are discarded.
+    using WindowOverlay = std::function<void(int width, int height)>;
+    void setWindowOverlay(WindowOverlay draw) { windowOverlay_ = std::move(draw); }
 
     HRESULT GetDeviceCaps(DeviceCaps* caps) override;
     // Values asking for something not drawn here are reported once; the state is kept.
@@ -183,6 +191,7 @@ class GlRenderDevice final : public StateDevice {
 
     GlStateCache glState_;
     DeviceStats stats_;
+    WindowOverlay windowOverlay_;
 };
 
 // A device without a window (EGL). Null with a reason when no OpenGL 3.3 core context can
