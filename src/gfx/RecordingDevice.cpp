@@ -348,6 +348,16 @@ HRESULT RecordingDevice::SetRenderTarget(Surface* color, Surface* depthStencil) 
     return StateDevice::SetRenderTarget(color, depthStencil);
 }
 
+HRESULT RecordingDevice::SetViewport(const D3DVIEWPORT8* viewport) {
+    RecordedCall& c = record("SetViewport");
+    if (viewport) {
+        c.args = {std::to_string(viewport->X), std::to_string(viewport->Y),
+                  std::to_string(viewport->Width), std::to_string(viewport->Height)};
+        c.floats = {viewport->MinZ, viewport->MaxZ};
+    }
+    return StateDevice::SetViewport(viewport);
+}
+
 HRESULT RecordingDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
     RecordedCall& c = record("SetTransform", {TransformName(state)});
     if (matrix) c.floats.assign(&matrix->m[0][0], &matrix->m[0][0] + 16);

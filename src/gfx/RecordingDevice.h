@@ -10,6 +10,7 @@
 //   SetTexture(1, tex#7)                       resources as kind#serial, null as "null";
 //   SetVertexShaderConstant(2, 4)              register and count (numbers in `floats`);
 //   SetTransform(D3DTS_VIEW)                   matrix in `floats` (16, row by row);
+//   SetViewport(0, 0, 256, 256)                MinZ, MaxZ in `floats`;
 //   DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 24, 0, 12)
 //   CreateTexture(256, 256, 1, 0x1, D3DFMT_X8R8G8B8, 0) -> tex#5
 //   SetVertexShader(0x112) / SetVertexShader(vs#1) / SetPixelShader(ps#2) / SetPixelShader(0)
@@ -75,6 +76,7 @@ class RecordingDevice : public StateDevice {
     HRESULT GetRenderTarget(Surface** surface) override;
     HRESULT GetDepthStencilSurface(Surface** surface) override;
     HRESULT SetRenderTarget(Surface* color, Surface* depthStencil) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
     HRESULT SetMaterial(const D3DMATERIAL8* material) override;

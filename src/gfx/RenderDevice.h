@@ -23,6 +23,9 @@ struct DeviceCaps {
     DWORD VertexShaderVersion = 0;  // 0xFFFE0101 for vs.1.1
     DWORD PixelShaderVersion = 0;   // 0xFFFF0104 for ps.1.4
     UINT MaxVertexShaderConst = 0;
+    // Range of ps.1.0-1.3 registers: [-1, 1], as on the hardware of the time (ps.1.4 programs
+    // keep [-8, 8], which that version asks for).
+    float MaxPixelShaderValue = 0.0f;
 };
 
 class RenderDevice {
@@ -57,6 +60,11 @@ class RenderDevice {
     virtual HRESULT GetDepthStencilSurface(Surface** surface) = 0;
     // A null colour surface keeps the current one; the depth surface may be null (no depth).
     virtual HRESULT SetRenderTarget(Surface* color, Surface* depthStencil) = 0;
+
+    // Must lie inside the render target, with 0 <= MinZ, MaxZ <= 1. SetRenderTarget resets it
+    // to the whole new target.
+    virtual HRESULT SetViewport(const D3DVIEWPORT8* viewport) = 0;
+    virtual HRESULT GetViewport(D3DVIEWPORT8* viewport) = 0;
 
     // ---- fixed-function transform and lighting
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;

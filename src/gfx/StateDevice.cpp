@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "gfx/shader/Decoder.h"
@@ -21,6 +22,15 @@ bool ValidFormatForTexture(D3DFORMAT f) { return FormatBytesPerPixel(f) != 0; }
 
 // Texture sizes the device accepts; larger requests fail as on hardware of the time.
 constexpr UINT kMaxTextureSize = 16384;
+
+D3DVIEWPORT8 WholeOf(const Surface& target) {
+    return D3DVIEWPORT8{0, 0, target.width(), target.height(), 0.0f, 1.0f};
+}
+
+bool SameViewport(const D3DVIEWPORT8& a, const D3DVIEWPORT8& b) {
+    return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height &&
+           a.MinZ == b.MinZ && a.MaxZ == b.MaxZ;
+}
 
 }  // namespace
 
@@ -125,6 +135,7 @@ void StateDevice::ResetToApiDefaults() {
     s.baseVertexIndex = 0;
     s.renderTarget = backBuffer_;
     s.depthStencil = depthSurface_;
+    s.viewport = WholeOf(*backBuffer_);
     dirty_ = kDirtyAll;
 }
 
@@ -142,12 +153,35 @@ HRESULT StateDevice::EndScene() {
     return D3D_OK;
 }
 
+// The original's rules: no rectangles (a count of 0 or a null array) clear the whole
+// viewport, except that a count of 0 with an array clears nothing; rectangles are cut to the
+// viewport and empty ones dropped. The back end gets them in batches that need no heap.
 HRESULT StateDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                            DWORD stencil) {
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !state_.depthStencil)
         flags &= ~(D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
-    if (count != 0 && !rects) return D3DERR_INVALIDCALL;
-    return OnClear(count, rects, flags, color, z, stencil);
+    if (!flags || (count == 0 && rects)) return D3D_OK;
+    const D3DVIEWPORT8& vp = state_.viewport;
+    const D3DRECT whole{static_cast<INT>(vp.X), static_cast<INT>(vp.Y),
+                        static_cast<INT>(vp.X + vp.Width), static_cast<INT>(vp.Y + vp.Height)};
+    if (!rects) {
+        count = 1;
+        rects = &whole;
+    }
+    D3DRECT batch[16];
+    DWORD n = 0;
+    HRESULT result = D3D_OK;
+    for (DWORD i = 0; i < count; ++i) {
+        const D3DRECT r{std::max(rects[i].x1, whole.x1), std::max(rects[i].y1, whole.y1),
+                        std::min(rects[i].x2, whole.x2), std::min(rects[i].y2, whole.y2)};
+        if (r.x1 < r.x2 && r.y1 < r.y2) batch[n++] = r;
+        if (n == std::size(batch) || (i + 1 == count && n > 0)) {
+            const HRESULT hr = OnClear(n, batch, flags, color, z, stencil);
+            if (FAILED(hr)) result = hr;
+            n = 0;
+        }
+    }
+    return result;
 }
 
 HRESULT StateDevice::Present(const RECT*, const RECT*, void*, const void*) { return OnPresent(); }
@@ -160,6 +194,7 @@ HRESULT StateDevice::GetDeviceCaps(DeviceCaps* caps) {
     caps->VertexShaderVersion = 0xFFFE0101u;
     caps->PixelShaderVersion = 0xFFFF0104u;
     caps->MaxVertexShaderConst = kMaxVertexShaderConstants;
+    caps->MaxPixelShaderValue = 1.0f;
     return D3D_OK;
 }
 
@@ -230,7 +265,29 @@ HRESULT StateDevice::SetRenderTarget(Surface* color, Surface* depthStencil) {
     if (depthStencil && !DepthStencilFits(*depthStencil, *target)) return D3DERR_INVALIDCALL;
     state_.renderTarget = target;
     state_.depthStencil = depthStencil;
-    markDirty(kDirtyRenderTarget);
+    state_.viewport = WholeOf(*target);
+    markDirty(kDirtyRenderTarget | kDirtyViewport);
+    return D3D_OK;
+}
+
+HRESULT StateDevice::SetViewport(const D3DVIEWPORT8* viewport) {
+    if (!viewport) return D3DERR_INVALIDCALL;
+    const D3DVIEWPORT8& v = *viewport;
+    const Surface& target = *state_.renderTarget;
+    const bool inside =
+        uint64_t{v.X} + v.Width <= target.width() && uint64_t{v.Y} + v.Height <= target.height();
+    const bool depthOk = v.MinZ >= 0.0f && v.MinZ <= 1.0f && v.MaxZ >= 0.0f && v.MaxZ <= 1.0f;
+    if (!inside || !depthOk) return D3DERR_INVALIDCALL;
+    if (!SameViewport(state_.viewport, v)) {
+        state_.viewport = v;
+        markDirty(kDirtyViewport);
+    }
+    return D3D_OK;
+}
+
+HRESULT StateDevice::GetViewport(D3DVIEWPORT8* viewport) {
+    if (!viewport) return D3DERR_INVALIDCALL;
+    *viewport = state_.viewport;
     return D3D_OK;
 }
 

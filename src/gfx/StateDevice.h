@@ -51,6 +51,7 @@ enum DirtyBits : uint32_t {
     kDirtyStreams = 1u << 11,
     kDirtyIndices = 1u << 12,
     kDirtyRenderTarget = 1u << 13,
+    kDirtyViewport = 1u << 14,
     kDirtyAll = 0xFFFFFFFFu,
 };
 
@@ -72,6 +73,7 @@ struct DeviceState {
     UINT baseVertexIndex = 0;
     Surface* renderTarget = nullptr;
     Surface* depthStencil = nullptr;
+    D3DVIEWPORT8 viewport{};  // inside renderTarget
     bool inScene = false;
 };
 
@@ -144,6 +146,8 @@ class StateDevice : public RenderDevice {
     HRESULT GetRenderTarget(Surface** surface) override;
     HRESULT GetDepthStencilSurface(Surface** surface) override;
     HRESULT SetRenderTarget(Surface* color, Surface* depthStencil) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
@@ -192,6 +196,7 @@ class StateDevice : public RenderDevice {
     virtual HRESULT OnDrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) {
         return D3D_OK;
     }
+    // Gets at least one rectangle, each inside the viewport and not empty.
     virtual HRESULT OnClear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) { return D3D_OK; }
     virtual HRESULT OnPresent() { return D3D_OK; }
     // Called after a shader object is created and its tokens decoded and checked (`program`

@@ -57,6 +57,13 @@ struct D3DRECT {
     INT x1, y1, x2, y2;
 };
 
+// The rectangle of the render target that draws map into and clears cover, and the depth
+// range clip-space depth 0..1 maps to.
+struct D3DVIEWPORT8 {
+    DWORD X, Y, Width, Height;
+    float MinZ, MaxZ;
+};
+
 // ---------------------------------------------------------------- formats
 enum D3DFORMAT : uint32_t {
     D3DFMT_UNKNOWN = 0,

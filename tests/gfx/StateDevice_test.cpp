@@ -249,6 +249,21 @@ TEST(RecordingDeviceTest, RecordsCallsInTheDocumentedTextForm) {
     EXPECT_EQ(dev.find("SetTexture(2, null)"), 5);
 }
 
+TEST(RecordingDeviceTest, RecordsViewportsAndKeepsThemUntilTheNextRenderTarget) {
+    RecordingDevice dev;
+    const D3DVIEWPORT8 vp{8, 4, 16, 32, 0.25f, 0.5f};
+    ASSERT_EQ(dev.SetViewport(&vp), D3D_OK);
+    ASSERT_EQ(dev.callStrings().size(), 1u);
+    EXPECT_EQ(dev.callStrings()[0], "SetViewport(8, 4, 16, 32)");
+    EXPECT_EQ(dev.calls()[0].floats, (std::vector<float>{0.25f, 0.5f}));
+    EXPECT_EQ(dev.state().viewport.Width, 16u);
+    gfx::Surface* back = nullptr;
+    dev.GetBackBuffer(0, &back);
+    ASSERT_EQ(dev.SetRenderTarget(back, nullptr), D3D_OK);
+    EXPECT_EQ(dev.state().viewport.Width, back->width());
+    EXPECT_EQ(dev.state().viewport.MaxZ, 1.0f);
+}
+
 TEST(StateDeviceTest, RenderTargetsLargerThanTheDepthBufferAreRefusedAsTheOriginalDid) {
     gfx::DeviceParams params;
     params.width = 640;

@@ -317,6 +317,96 @@ TEST(TokenCheckTest, DeviceCreationFailsForAMalformedStream) {
     EXPECT_TRUE(device.vertexShaderObject(handle)->failed);
 }
 
+// Rules a D3D8 runtime enforces at creation beyond the form of each instruction: the source
+// selectors of ps.1.4 texld and texcrd, the instruction counts of each version, and r5 after
+// texdepth. Each refusal names the rule and the instruction.
+struct RuleCase {
+    const char* what;
+    std::string source;
+    const char* message;  // part of the expected error
+};
+
+std::ostream& operator<<(std::ostream& os, const RuleCase& c) { return os << c.what; }
+
+class RuleTest : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(RuleTest, IsRefusedNamingTheRuleAndTheInstruction) {
+    const RuleCase& c = GetParam();
+    std::vector<uint32_t> tokens;
+    std::string error;
+    EXPECT_FALSE(Assemble(c.source, "t", tokens, error)) << c.source;
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+}
+
+std::string Repeat(const std::string& line, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) s += line;
+    return s;
+}
+
+const RuleCase kRules[] = {
+    {"texld_swizzled", "ps.1.4\ntexld r0, t0.yxzw\n", "'texld' reads its source as .xyz or .xyw"},
+    {"texcrd_replicated", "ps.1.4\ntexcrd r0.rgb, t1.x\n",
+     "'texcrd' reads its source as .xyz or .xyw"},
+    {"texld_temp_xyw", "ps.1.4\ntexcrd r1, t0\nphase\ntexld r0, r1.xyw\n",
+     "'texld' reads a temporary register as .xyz"},
+    {"dw_without_xyw", "ps.1.4\ntexcrd r0.rgb, t0_dw\n", "'texcrd' divides by w only with .xyw"},
+    {"mixed_selectors", "ps.1.4\ntexcrd r0.rgb, t2.xyw\ntexld r1, t2.xyz\n",
+     "'texld' reads t2 as .xyz, but it is read as .xyw before"},
+    {"ps11_nine_arithmetic", "ps.1.1\n" + Repeat("add r0, r0, c0\n", 9),
+     "'add' is arithmetic instruction 9; ps.1.1 allows 8"},
+    {"ps13_five_texture", "ps.1.3\ntex t0\ntex t1\ntex t2\ntex t3\ntexkill t0\n",
+     "'texkill' is texture instruction 5; ps.1.3 allows 4"},
+    {"texbeml_counts_as_arithmetic", "ps.1.1\ntex t0\ntexbeml t1, t0\n" + Repeat("mov r0, t1\n", 8),
+     "'mov' is arithmetic instruction 9; ps.1.1 allows 8"},
+    {"ps10_total", "ps.1.0\ntexcoord t0\ntexcoord t1\n" + Repeat("mov r0, t0\n", 7),
+     "'mov' is instruction 9; ps.1.0 allows 8 in all"},
+    {"ps14_phase_texture",
+     "ps.1.4\ntexcrd r0.rgb, t0\ntexcrd r1.rgb, t1\ntexcrd r2.rgb, t2\ntexcrd r3.rgb, t3\n"
+     "texcrd r4.rgb, t4\ntexcrd r5.rgb, t5\ntexcrd r0.rgb, t1\nphase\nmov r0, r0\n",
+     "'texcrd' is texture instruction 7 of phase 1; ps.1.4 allows 6"},
+    {"ps14_phase_arithmetic", "ps.1.4\nphase\n" + Repeat("add r0, r0, v0\n", 9),
+     "'add' is arithmetic instruction 9 of phase 2; ps.1.4 allows 8"},
+    {"vs11_slots", "vs.1.1\n" + Repeat("m4x4 r0, v0, c0\n", 32) + "mov oPos, r0\n",
+     "'mov' takes instruction slot 129; vs.1.1 allows 128"},
+    {"vs11_macro_slots",
+     "vs.1.1\n" + Repeat("exp r0, v0.x\n", 12) + "mov oPos, v0\n" + Repeat("mov r1, v0\n", 8),
+     "'mov' takes instruction slot 129; vs.1.1 allows 128"},
+    {"r5_read_after_texdepth",
+     "ps.1.4\ntexld r0, t0\nadd r5.rg, r0, r0\nphase\ntexdepth r5\nmov r0, r5\n",
+     "'mov' uses r5 after texdepth"},
+    {"r5_written_after_texdepth",
+     "ps.1.4\ntexld r0, t0\nadd r5.rg, r0, r0\nphase\ntexdepth r5\nmov r5, r0\n",
+     "'mov' uses r5 after texdepth"},
+    {"texdepth_in_phase_1", "ps.1.4\ntexdepth r5\nphase\nmov r0, c0\n",
+     "texdepth belongs to phase 2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, RuleTest, ::testing::ValuesIn(kRules),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// What the rules leave open: the selectors each register allows, a co-issued pair counting as
+// one arithmetic instruction, the limits themselves, and r5 free until texdepth.
+TEST(DecoderTest, RulesAcceptWhatTheyAllow) {
+    const std::string valid[] = {
+        "ps.1.4\ntexld r0, t0\ntexld r1, t1.xyz\ntexcrd r2.rgb, t2.xyw\ntexld r3, t3_dw.xyw\n"
+        "texcrd r4.rg, t2_dw.xyw\n",
+        "ps.1.4\ntexcrd r1.rgb, t0\nphase\ntexld r2, r1_dz.xyz\ntexld r3, r1.xyz\n",
+        "ps.1.1\n" + Repeat("mul r0.rgb, r0, c0\n+add r0.a, r0, c1\n", 8),
+        "ps.1.1\ntex t0\ntex t1\ntex t2\ntex t3\n" + Repeat("add r0, r0, t0\n", 8),
+        "ps.1.0\ntex t0\ntex t1\ntex t2\ntex t3\n" + Repeat("add r0, r0, t0\n", 8),
+        "ps.1.4\n" + Repeat("texcrd r0.rgb, t0\n", 6) + Repeat("add r0, r0, c0\n", 8) + "phase\n" +
+            Repeat("texld r1, r0\n", 6) + Repeat("add r0, r0, v0\n", 8),
+        "vs.1.1\n" + Repeat("m4x4 r0, v0, c0\n", 31) + "mov oPos, r0\n" + Repeat("nop\n", 3),
+        "ps.1.4\ntexld r0, t0\nadd r5.rg, r0, r0\nphase\ntexdepth r5\nmov r0, r0\n",
+    };
+    for (const std::string& source : valid) {
+        std::vector<uint32_t> tokens;
+        std::string error;
+        EXPECT_TRUE(Assemble(source, "t", tokens, error)) << source << error;
+    }
+}
+
 // Random damage to valid programs must never crash, read out of bounds or hang; whatever
 // still decodes must translate.
 TEST(DecoderRobustnessTest, TruncationsAndBitFlipsAreHandled) {

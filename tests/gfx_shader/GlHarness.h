@@ -68,7 +68,8 @@ class GlHarness {
     bool init();
     GLuint build(const std::string& vs, const std::string& fs, bool feedback, std::string& error);
     std::string vertexSource(const gfx::shader::GlslStage& stage) const;
-    std::string pixelSource(const gfx::shader::GlslStage& stage) const;
+    // `cubeStages`: bit N when stage N holds a cube texture (the variant the device would build).
+    std::string pixelSource(const gfx::shader::GlslStage& stage, int cubeStages) const;
 
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLContext context_ = EGL_NO_CONTEXT;

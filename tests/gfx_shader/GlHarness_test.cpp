@@ -16,7 +16,6 @@ const char* kPixelUniforms =
     "uniform vec4 dx_bumpMat[8];\n"
     "uniform vec2 dx_bumpLum[8];\n"
     "uniform vec4 dx_tfactor;\n"
-    "uniform ivec4 dx_samplers;\n"
     "uniform vec4 h_iD0;\n"
     "uniform vec4 h_iD1;\n"
     "uniform vec4 h_iT[8];\n";
@@ -148,8 +147,9 @@ std::string GlHarness::vertexSource(const GlslStage& stage) const {
     return s;
 }
 
-std::string GlHarness::pixelSource(const GlslStage& stage) const {
+std::string GlHarness::pixelSource(const GlslStage& stage, int cubeStages) const {
     std::string s = "#version 330 core\n";
+    s += "#define DX_CUBE_STAGES " + std::to_string(cubeStages) + "\n";
     s += kPixelUniforms;
     for (unsigned i = 0; i < 8; ++i)
         s += "uniform sampler2D " + gfx::shader::SamplerName(i, SamplerKind::Texture2D) +
@@ -176,7 +176,7 @@ bool GlHarness::compileVertex(const GlslStage& stage, std::string& error) {
 bool GlHarness::compilePixel(const GlslStage& stage, std::string& error) {
     const std::string vs =
         "#version 330 core\nvoid main() { gl_Position = vec4(0.0, 0.0, 0.0, 1.0); }\n";
-    GLuint p = build(vs, pixelSource(stage), false, error);
+    GLuint p = build(vs, pixelSource(stage, 0), false, error);
     if (!p) return false;
     glDeleteProgram(p);
     return true;
@@ -231,7 +231,7 @@ bool GlHarness::runPixel(const GlslStage& stage, const PixelInputs& in, PixelOut
         "void main() {\n"
         "  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);\n"
         "  gl_Position = vec4(p, 0.5, 1.0);\n}\n";
-    GLuint program = build(vs, pixelSource(stage), false, error);
+    GLuint program = build(vs, pixelSource(stage, cubes), false, error);
     if (!program) return false;
     glUseProgram(program);
     glUniform4fv(glGetUniformLocation(program, "dx_pc"), 8, in.c[0].data());
@@ -240,7 +240,6 @@ bool GlHarness::runPixel(const GlslStage& stage, const PixelInputs& in, PixelOut
     glUniform4fv(glGetUniformLocation(program, "h_iD0"), 1, in.d0.data());
     glUniform4fv(glGetUniformLocation(program, "h_iD1"), 1, in.d1.data());
     glUniform4fv(glGetUniformLocation(program, "h_iT"), 8, in.t[0].data());
-    glUniform4i(glGetUniformLocation(program, "dx_samplers"), cubes, 0, 0, 0);
     std::vector<GLuint> textures;
     for (unsigned unit = 0; unit < 8; ++unit) {
         glUniform1i(glGetUniformLocation(

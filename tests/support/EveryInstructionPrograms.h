@@ -59,8 +59,9 @@ inline const std::vector<std::pair<std::string, std::string>>& EveryInstructionP
          "cnd r0, r0.a, r1, -v1_bx2\n"
          "dp3_x4 r1.rgb, r0_bx2, t0_bias\n"
          "mad_sat r0, r1, r0, c2\n"},
-        {"ps10_texture",
-         "ps.1.0\ntexcoord t0\ntexkill t1\ntexbeml t2, t0\ntexreg2ar t3, t2\nmov r0, t3\n"},
+        // ps.1.0 counts texbeml as two of its four texture instructions.
+        {"ps10_texture", "ps.1.0\ntexcoord t0\ntexbeml t1, t0\ntexreg2ar t2, t1\nmov r0, t2\n"},
+        {"ps10_kill", "ps.1.0\ntexcoord t0\ntexkill t1\nmov r0, t0\n"},
         {"ps11_spec",
          "ps.1.1\ntex t0\ntexm3x3pad t1, t0\ntexm3x3pad t2, t0\ntexm3x3spec t3, t0, c0\n"
          "mov r0, t3\n"},

@@ -128,10 +128,10 @@ void GlRenderDevice::syncTextures(uint32_t dirty) {
 }
 
 bool GlRenderDevice::selectProgram(uint32_t dirty, D3DPRIMITIVETYPE type) {
-    const bool plain = ff::PlainPixelWork(state_, type);
+    const bool pretransformed = layout_->pretransformed && !vertexProgram_;
     if (vertexProgram_) {
         auto* stage = static_cast<const ProgramStage*>(vertexProgram_->backend.get());
-        vertexStage_ = stage ? &stage->stage.shader : nullptr;
+        vertexStage_ = stage ? &stage->vertex : nullptr;
     } else if (!vertexStage_ || (dirty & kVertexKeyBits)) {
         const ff::VertexKey key = ff::MakeVertexKey(state_, *layout_);
         if (!vertexStage_ || !ff::SameKey(key, vertexKey_) || (dirty & kDirtyVertexShader)) {
@@ -147,20 +147,32 @@ bool GlRenderDevice::selectProgram(uint32_t dirty, D3DPRIMITIVETYPE type) {
             return false;
         }
         auto* stage = obj ? static_cast<const ProgramStage*>(obj->backend.get()) : nullptr;
-        bool cube = false;
-        for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES && !cube; ++i)
-            cube = state_.textures[i] && state_.textures[i]->GetType() == D3DRTYPE_CUBETEXTURE;
-        if (!stage)
+        PixelProgram* program = stage ? stage->pixel : nullptr;
+        if (!program) {
             pixelStage_ = nullptr;
-        else
-            pixelStage_ = plain && !cube && stage->stage.plain.id ? &stage->stage.plain
-                                                                  : &stage->stage.shader;
-    } else if (!pixelStage_ || (dirty & kPixelKeyBits) || plain != (pixelKey_.plain != 0)) {
-        ff::PixelKey key = ff::MakePixelKey(state_);
-        key.plain = plain ? 1 : 0;
-        if (!pixelStage_ || !ff::SameKey(key, pixelKey_) || (dirty & kDirtyPixelShader)) {
-            pixelKey_ = key;
-            pixelStage_ = &programs_.fixedPixel(key);
+        } else {
+            shader::PixelVariant v =
+                ff::PixelVariantFor(state_, type, pretransformed, program->honoursProjection);
+            for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES; ++i)
+                if ((program->sampledStages >> i & 1u) && state_.textures[i] &&
+                    state_.textures[i]->GetType() == D3DRTYPE_CUBETEXTURE)
+                    v.cubeStages = static_cast<uint8_t>(v.cubeStages | 1u << i);
+            if (!pixelStage_ || program != pixelProgram_ || !(v == pixelVariant_)) {
+                pixelStage_ = &programs_.pixelVariant(*program, v);
+                pixelProgram_ = program;
+                pixelVariant_ = v;
+            }
+        }
+    } else {
+        const shader::PixelVariant v = ff::PixelVariantFor(state_, type, pretransformed, true);
+        if (!pixelStage_ || pixelProgram_ || (dirty & kPixelKeyBits) || !(v == pixelKey_.variant)) {
+            ff::PixelKey key = ff::MakePixelKey(state_);
+            key.variant = v;
+            if (!pixelStage_ || pixelProgram_ || !ff::SameKey(key, pixelKey_)) {
+                pixelKey_ = key;
+                pixelStage_ = &programs_.fixedPixel(key);
+            }
+            pixelProgram_ = nullptr;
         }
     }
     if (!vertexStage_ || !pixelStage_) return false;
@@ -198,10 +210,12 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
         upload(psConstantsBuffer_, c, sizeof c);
     }
 
-    const int sprite = rs[D3DRS_POINTSPRITEENABLE] && type == D3DPT_POINTLIST ? 1 : 0;
-    if (commonValid_ && sprite == common_.modes[3] &&
+    const int points = type != D3DPT_POINTLIST       ? 0
+                       : rs[D3DRS_POINTSPRITEENABLE] ? static_cast<int>(shader::PointMode::Sprites)
+                                                     : static_cast<int>(shader::PointMode::Points);
+    if (commonValid_ && points == common_.modes[0] &&
         !(dirty & (kDirtyRenderState | kDirtyStageState | kDirtyClipPlanes | kDirtyRenderTarget |
-                   kDirtyVertexShader | kDirtyTextures)))
+                   kDirtyVertexShader | kDirtyViewport)))
         return updateFixed(dirty);
     shader::CommonBlock b;
     std::memset(&b, 0, sizeof b);
@@ -224,7 +238,7 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
     b.fogParams[0] = DWORDToFloat(rs[D3DRS_FOGDENSITY]);
     b.fogParams[1] = start;
     b.fogParams[2] = end;
-    b.fogParams[3] = end != start ? 1.0f / (end - start) : 0.0f;
+    b.fogParams[3] = shader::FogScale(start, end);
     // Disabled planes become (0, 0, 0, 1), which keeps everything in front of the eye: some
     // drivers clip by every distance the shader writes, enabled or not.
     const DWORD clipMask =
@@ -235,30 +249,22 @@ void GlRenderDevice::updateUniforms(uint32_t dirty, D3DPRIMITIVETYPE type) {
         else
             b.clipPlanes[p][3] = 1.0f;
     }
-    const Surface* target = s.renderTarget ? s.renderTarget : backBuffer_;
-    b.viewport[0] = static_cast<float>(target->width());
-    b.viewport[1] = static_cast<float>(target->height());
-    b.viewport[2] = 1.0f / b.viewport[0];
-    b.viewport[3] = 1.0f / b.viewport[1];
+    const D3DVIEWPORT8& vp = s.viewport;
+    b.viewport[0] = static_cast<float>(vp.Width);
+    b.viewport[1] = static_cast<float>(vp.Height);
+    b.viewport[2] = vp.Width ? 1.0f / b.viewport[0] : 0.0f;
+    b.viewport[3] = vp.Height ? 1.0f / b.viewport[1] : 0.0f;
+    b.viewOrigin[0] = static_cast<float>(vp.X);
+    b.viewOrigin[1] = static_cast<float>(vp.Y);
+    b.viewOrigin[2] = vp.MinZ;
+    b.viewOrigin[3] = vp.MaxZ;
     b.pointParams[0] = DWORDToFloat(rs[D3DRS_POINTSIZE]);
     b.pointParams[1] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MIN]), 0.0f, maxPointSize_);
     b.pointParams[2] = std::clamp(DWORDToFloat(rs[D3DRS_POINTSIZE_MAX]), 0.0f, maxPointSize_);
-    int fog = 0;
-    if (rs[D3DRS_FOGENABLE])
-        fog = rs[D3DRS_FOGTABLEMODE] >= D3DFOG_EXP && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR
-                  ? static_cast<int>(rs[D3DRS_FOGTABLEMODE])
-                  : static_cast<int>(shader::FogSelect::Vertex);
-    b.modes[0] = fog;
-    b.modes[1] = rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
-                         rs[D3DRS_ALPHAFUNC] < D3DCMP_ALWAYS
-                     ? static_cast<int>(rs[D3DRS_ALPHAFUNC])
-                     : static_cast<int>(D3DCMP_ALWAYS);
+    // Fog and the alpha test function are chosen when the pixel stage is built
+    // (PixelVariant); the reference value is a value.
+    b.modes[0] = points;
     b.modes[2] = static_cast<int>(rs[D3DRS_ALPHAREF] & 0xFF);
-    b.modes[3] = sprite;
-    // Which sampler each stage of a pixel program reads: the one whose kind is bound.
-    for (unsigned i = 0; i < D3D_MAX_TEXTURE_STAGES; ++i)
-        if (s.textures[i] && s.textures[i]->GetType() == D3DRTYPE_CUBETEXTURE)
-            b.samplers[0] |= 1 << i;
     if (!commonValid_ || std::memcmp(&b, &common_, sizeof b) != 0) {
         common_ = b;
         commonValid_ = true;
@@ -302,6 +308,8 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
     ctx.targetHasAlpha = targetHasAlpha_;
     ctx.pretransformed = layout_->pretransformed && !vertexProgram_;
     ctx.hasDepth = state_.depthStencil != nullptr;
+    ctx.targetWidth = boundColorSize_[0];
+    ctx.targetHeight = boundColorSize_[1];
     glState_.apply(state_, ctx);
     clearDirty();
     return true;

@@ -89,8 +89,6 @@ bool GlRenderDevice::initialize(std::string* error) {
     growDepth(params().width, params().height);
 
     glEnable(GL_PROGRAM_POINT_SIZE);
-    // gl_PointCoord's t runs down the picture, as sprite coordinates did.
-    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
     glDisable(GL_DITHER);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
 
@@ -140,14 +138,15 @@ HRESULT GlRenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
     return StateDevice::SetTextureStageState(stage, type, value);
 }
 
-// Every program is translated and compiled here, once; draws only link a new pair of stages.
+// Every program is translated here, once; a vertex program is compiled too. Draws compile the
+// variants of pixel programs they need and link new pairs of stages.
 HRESULT GlRenderDevice::OnCreateVertexShader(VertexShaderObject& obj,
                                              const shader::Program* program) {
     if (!program) return D3D_OK;  // a declaration for fixed-function processing
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->stage = programs_.translateVertex(obj.function, *program, "vertex program");
-    if (!stage->stage.shader.id) return E_FAIL;
+    stage->vertex = programs_.translateVertex(obj.function, *program, "vertex program");
+    if (!stage->vertex.id) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;
 }
@@ -156,8 +155,8 @@ HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj,
                                             const shader::Program& program) {
     ensureCurrent();
     auto stage = std::make_unique<ProgramStage>();
-    stage->stage = programs_.translatePixel(obj.function, program, "pixel program");
-    if (!stage->stage.shader.id) return E_FAIL;
+    stage->pixel = programs_.translatePixel(obj.function, program, "pixel program");
+    if (!stage->pixel) return E_FAIL;
     obj.backend = std::move(stage);
     return D3D_OK;
 }

@@ -13,10 +13,14 @@
 //    window);
 //  - culling: D3DCULL_CW culls what the original saw clockwise on screen (StateApply.cpp);
 //  - screen-space (XYZRHW) vertices: x, y are GL window coordinates, pixel centres at +0.5.
-//    The half-pixel offset of the original rasterisation is not emulated: a full-screen quad
-//    (0, 0)-(W, H) with u, v 0..1 under POINT filtering copies a texture pixel for pixel,
-//    a quad 256 x 256 at the top-left covers exactly those pixels, and linear filtering of
-//    such copies does not blur by half a texel;
+//    The half-pixel offset of the original rasterisation is not emulated for triangles and
+//    lines: a full-screen quad (0, 0)-(W, H) with u, v 0..1 under POINT filtering copies a
+//    texture pixel for pixel, a quad 256 x 256 at the top-left covers exactly those pixels,
+//    and linear filtering of such copies does not blur by half a texel. Points follow the
+//    original's pixel centres (GlslBuilder.h);
+//  - viewports: GL's viewport and depth range are the D3D8 viewport's (rows count from the
+//    top in both); screen-space vertices keep their positions and depths, and a viewport
+//    smaller than the target also scissors, so wide points stay inside it;
 //  - the back buffer is an offscreen RGBA8 colour texture plus the device's one D24S8
 //    depth-stencil renderbuffer, shared by every render target; the renderbuffer grows to
 //    the largest render-target texture, so targets larger than the display still get depth.
@@ -154,6 +158,7 @@ class GlRenderDevice final : public StateDevice {
     Surface* boundColor_ = nullptr;
     Surface* boundDepth_ = nullptr;
     bool targetHasAlpha_ = false;
+    UINT boundColorSize_[2] = {0, 0};
     GLuint depthBuffer_ = 0;
     UINT depthWidth_ = 0, depthHeight_ = 0;
 
@@ -174,6 +179,8 @@ class GlRenderDevice final : public StateDevice {
     ProgramCache programs_;
     ff::VertexKey vertexKey_;
     ff::PixelKey pixelKey_;
+    PixelProgram* pixelProgram_ = nullptr;  // the pixel program of pixelStage_, if any
+    shader::PixelVariant pixelVariant_;     // and its variant
     const CompiledShader* vertexStage_ = nullptr;
     const CompiledShader* pixelStage_ = nullptr;
     uint32_t linkedVertex_ = 0, linkedPixel_ = 0;

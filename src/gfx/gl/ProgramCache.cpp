@@ -3,6 +3,7 @@
 #include "gfx/gl/GlLog.h"
 #include "gfx/gl/ff/PixelStageGen.h"
 #include "gfx/gl/ff/VertexStageGen.h"
+#include "gfx/shader/Analysis.h"
 #include "gfx/shader/GlslBuilder.h"
 #include "gfx/shader/Translators.h"
 
@@ -73,8 +74,8 @@ CompiledShader ProgramCache::compileVertex(const shader::GlslStage& stage,
 }
 
 CompiledShader ProgramCache::compilePixel(const shader::GlslStage& stage, const std::string& what,
-                                          bool plain) {
-    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, plain), what);
+                                          const shader::PixelVariant& variant) {
+    return compile(GL_FRAGMENT_SHADER, shader::BuildPixelSource(stage, variant), what);
 }
 
 size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
@@ -83,44 +84,58 @@ size_t ProgramCache::TokensHash::operator()(const std::vector<DWORD>& t) const {
     return static_cast<size_t>(h);
 }
 
-TranslatedStage ProgramCache::translate(bool pixel, const std::vector<DWORD>& tokens,
-                                        const shader::Program& program, const std::string& what) {
-    auto& done = pixel ? pixelPrograms_ : vertexPrograms_;
-    if (auto it = done.find(tokens); it != done.end()) {
+CompiledShader ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
+                                             const shader::Program& program,
+                                             const std::string& what) {
+    if (auto it = vertexPrograms_.find(tokens); it != vertexPrograms_.end()) {
         ++stats_.shared;
         return it->second;
     }
     ++stats_.translations;
     shader::GlslStage stage;
     std::string error;
-    TranslatedStage result;
-    if (!(pixel ? shader::TranslatePixelProgram(program, stage, error)
-                : shader::TranslateVertexProgram(program, stage, error))) {
+    CompiledShader result;
+    if (shader::TranslateVertexProgram(program, stage, error)) {
+        result = compileVertex(stage, what);
+    } else {
         ++stats_.failures;
         ReportOnce(what + " not translated: " + error);
-        result.shader.serial = nextSerial_++;
-        result.plain = result.shader;
-    } else if (pixel) {
-        result.shader = compilePixel(stage, what);
-        result.plain =
-            result.shader.id ? compilePixel(stage, what + " (plain build)", true) : result.shader;
-    } else {
-        result.shader = result.plain = compileVertex(stage, what);
+        result.serial = nextSerial_++;
     }
-    done.emplace(tokens, result);
+    vertexPrograms_.emplace(tokens, result);
     return result;
 }
 
-TranslatedStage ProgramCache::translateVertex(const std::vector<DWORD>& tokens,
-                                              const shader::Program& program,
-                                              const std::string& what) {
-    return translate(false, tokens, program, what);
+PixelProgram* ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
+                                           const shader::Program& program,
+                                           const std::string& what) {
+    if (auto it = pixelPrograms_.find(tokens); it != pixelPrograms_.end()) {
+        ++stats_.shared;
+        return it->second.get();
+    }
+    ++stats_.translations;
+    auto result = std::make_unique<PixelProgram>();
+    std::string error;
+    if (shader::TranslatePixelProgram(program, result->stage, error)) {
+        result->what = what;
+        result->sampledStages = shader::Analyze(program).stagesSampled;
+        result->honoursProjection = program.version.number() < 0x0104;
+    } else {
+        ++stats_.failures;
+        ReportOnce(what + " not translated: " + error);
+        result.reset();
+    }
+    return pixelPrograms_.emplace(tokens, std::move(result)).first->second.get();
 }
 
-TranslatedStage ProgramCache::translatePixel(const std::vector<DWORD>& tokens,
-                                             const shader::Program& program,
-                                             const std::string& what) {
-    return translate(true, tokens, program, what);
+const CompiledShader& ProgramCache::pixelVariant(PixelProgram& program,
+                                                 const shader::PixelVariant& variant) {
+    const uint64_t key = variant.bits();
+    auto it = program.variants.find(key);
+    if (it != program.variants.end()) return it->second;
+    ++stats_.variants;
+    CompiledShader s = compilePixel(program.stage, program.what, variant);
+    return program.variants.emplace(key, s).first->second;
 }
 
 const CompiledShader& ProgramCache::fixedVertex(const ff::VertexKey& key) {
@@ -134,7 +149,7 @@ const CompiledShader& ProgramCache::fixedPixel(const ff::PixelKey& key) {
     auto it = fixedPixel_.find(key);
     if (it != fixedPixel_.end()) return it->second;
     CompiledShader s =
-        compilePixel(ff::GeneratePixelStage(key), "fixed-function pixel stage", key.plain != 0);
+        compilePixel(ff::GeneratePixelStage(key), "fixed-function pixel stage", key.variant);
     return fixedPixel_.emplace(key, s).first->second;
 }
 

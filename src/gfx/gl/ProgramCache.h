@@ -1,17 +1,21 @@
 // Compiled stages and linked programs, each made once.
 //
-// A vertex or pixel stage is either generated from the fixed-function key at its first draw
-// or translated and compiled from a shader program once, at the program's creation (its code
-// does not depend on the textures bound). Any vertex stage links with any pixel stage (they
-// share one varying
-// interface, see GlslBuilder.h); links are cached by the pair of stage serials, so a draw
-// whose states did not change reuses its program without a lookup and one whose states
-// came back to an earlier combination finds it in O(1).
+// A shader program is decoded and translated once, at its creation; a vertex program is
+// compiled then too. A pixel program's code depends on the draw (which stages hold cube
+// textures, fog, alpha test, points, projective coordinates: shader::PixelVariant), so it is
+// compiled per variant, on the first draw that needs it. Fixed-function stages are generated
+// and compiled on the first use of their state key, which holds the variant too.
+//
+// Any vertex stage links with any pixel stage (they share one varying interface, see
+// GlslBuilder.h); links are cached by the pair of stage serials, so a draw whose states did
+// not change reuses its program without a lookup and one whose states came back to an earlier
+// combination finds it in O(1).
 #pragma once
 
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,7 +23,7 @@
 #include "gfx/Resources.h"
 #include "gfx/gl/ff/StateKey.h"
 #include "gfx/shader/Decoder.h"
-#include "gfx/shader/GlslInterface.h"
+#include "gfx/shader/GlslBuilder.h"
 
 namespace gfx::gl {
 
@@ -29,23 +33,27 @@ struct CompiledShader {
     uint32_t serial = 0;
 };
 
-// A program's compiled stage. A pixel program also has its plain build (GlslBuilder.h) for
-// draws with no fog, alpha test, sprites or cube textures; for a vertex program `plain` is
-// `shader`.
-struct TranslatedStage {
-    CompiledShader shader;
-    CompiledShader plain;
+// A translated pixel program and the variants compiled from it so far.
+struct PixelProgram {
+    shader::GlslStage stage;
+    std::string what;                // names it in reports
+    uint8_t sampledStages = 0;       // stages whose sampler the code reads
+    bool honoursProjection = false;  // ps.1.0-1.3: D3DTTFF_PROJECTED divides its coordinates
+    std::unordered_map<uint64_t, CompiledShader> variants;
 };
 
-// The compiled stage of a vertex or pixel program, hung on the device's shader record.
+// The translated and compiled form of a program, hung on the device's shader record. Copies of
+// one program (the same tokens) share it.
 struct ProgramStage final : BackendObject {
-    TranslatedStage stage;
+    CompiledShader vertex;          // a vertex program
+    PixelProgram* pixel = nullptr;  // a pixel program (owned by the cache)
 };
 
 struct ProgramStats {
     uint64_t translations = 0;  // shader programs translated to GLSL
     uint64_t shared = 0;        // creations that found their tokens translated already
     uint64_t compiles = 0;      // shader objects compiled, fixed-function stages included
+    uint64_t variants = 0;      // of those, variants of pixel programs
     uint64_t links = 0;
     uint64_t failures = 0;
 };
@@ -59,19 +67,22 @@ class ProgramCache {
     // on standard error with `what` naming the stage.
     CompiledShader compileVertex(const shader::GlslStage& stage, const std::string& what);
     CompiledShader compilePixel(const shader::GlslStage& stage, const std::string& what,
-                                bool plain = false);
+                                const shader::PixelVariant& variant = {});
 
-    // Translates a decoded program (`tokens` its stream) and compiles the result; id 0
+    // Translates a decoded vertex program (`tokens` its stream) and compiles the result; id 0
     // (reported once) when either step fails. A program with the same tokens as one done
     // before gets that one's stage, so objects that each create their own copy of a program
     // share its shader and its links.
-    TranslatedStage translateVertex(const std::vector<DWORD>& tokens,
-                                    const shader::Program& program, const std::string& what);
-    TranslatedStage translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
+    CompiledShader translateVertex(const std::vector<DWORD>& tokens, const shader::Program& program,
                                    const std::string& what);
+    // Translates a decoded pixel program, shared the same way; null (reported once) when it
+    // has no translation.
+    PixelProgram* translatePixel(const std::vector<DWORD>& tokens, const shader::Program& program,
+                                 const std::string& what);
+    // The program compiled for a variant, on its first use.
+    const CompiledShader& pixelVariant(PixelProgram& program, const shader::PixelVariant& variant);
 
-    // Fixed-function stages, generated and compiled on first use of a key (its `plain` byte
-    // chooses the build).
+    // Fixed-function stages, generated and compiled on first use of a key.
     const CompiledShader& fixedVertex(const ff::VertexKey& key);
     const CompiledShader& fixedPixel(const ff::PixelKey& key);
 
@@ -98,18 +109,18 @@ class ProgramCache {
             return ff::SameKey(a, b);
         }
     };
-
-    CompiledShader compile(GLenum type, const std::string& source, const std::string& what);
-    TranslatedStage translate(bool pixel, const std::vector<DWORD>& tokens,
-                              const shader::Program& program, const std::string& what);
     struct TokensHash {
         size_t operator()(const std::vector<DWORD>& t) const;
     };
 
+    CompiledShader compile(GLenum type, const std::string& source, const std::string& what);
+
     std::unordered_map<ff::VertexKey, CompiledShader, VertexHash, VertexEq> fixedVertex_;
     std::unordered_map<ff::PixelKey, CompiledShader, PixelHash, PixelEq> fixedPixel_;
     std::unordered_map<uint64_t, GLuint> programs_;
-    std::unordered_map<std::vector<DWORD>, TranslatedStage, TokensHash> vertexPrograms_,
+    std::unordered_map<std::vector<DWORD>, CompiledShader, TokensHash> vertexPrograms_;
+    // Null for tokens that had no translation.
+    std::unordered_map<std::vector<DWORD>, std::unique_ptr<PixelProgram>, TokensHash>
         pixelPrograms_;
     std::vector<GLuint> shaders_;  // every shader object compiled here
     uint32_t nextSerial_ = 1;

@@ -107,6 +107,8 @@ void GlRenderDevice::bindTarget() {
     glViewport(0, 0, static_cast<GLsizei>(color->width()), static_cast<GLsizei>(color->height()));
     boundColor_ = state_.renderTarget;
     boundDepth_ = depth;
+    boundColorSize_[0] = color->width();
+    boundColorSize_[1] = color->height();
     targetHasAlpha_ = FormatHasAlpha(color->format());
     commonValid_ = false;  // the viewport size travels in the common block
     glState_.invalidate();
@@ -117,8 +119,6 @@ HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, 
     if (discard_) return D3D_OK;
     ensureCurrent();
     if (boundColor_ != state_.renderTarget || boundDepth_ != state_.depthStencil) bindTarget();
-    const Surface* target = state_.renderTarget ? state_.renderTarget : backBuffer_;
-    const INT w = static_cast<INT>(target->width()), h = static_cast<INT>(target->height());
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
     if (state_.depthStencil) {
@@ -132,23 +132,15 @@ HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, 
                  (color & 0xFF) / 255.0f, a);
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
     glClearStencil(static_cast<GLint>(stencil & 0xFF));
-    // Clears cover the target (or the rectangles) only, never the rest of the shared,
-    // possibly larger depth buffer.
+    // The rectangles (inside the viewport, see StateDevice::Clear) bound every clear, so the
+    // rest of the shared, possibly larger depth buffer is never touched. Rows count from the
+    // top in GL as they do here (see GlslBuilder.h).
     glEnable(GL_SCISSOR_TEST);
-    if (count == 0) {
-        glScissor(0, 0, w, h);
+    for (DWORD i = 0; i < count; ++i) {
+        glScissor(rects[i].x1, rects[i].y1, rects[i].x2 - rects[i].x1, rects[i].y2 - rects[i].y1);
         glClear(mask);
-    } else {
-        for (DWORD i = 0; i < count; ++i) {
-            const INT x1 = std::clamp(rects[i].x1, 0, w), x2 = std::clamp(rects[i].x2, 0, w);
-            const INT y1 = std::clamp(rects[i].y1, 0, h), y2 = std::clamp(rects[i].y2, 0, h);
-            if (x2 <= x1 || y2 <= y1) continue;
-            // Rows count from the top in GL as they do here (see GlslBuilder.h).
-            glScissor(x1, y1, x2 - x1, y2 - y1);
-            glClear(mask);
-        }
     }
-    glDisable(GL_SCISSOR_TEST);
+    glState_.forgetScissor();
     return D3D_OK;
 }
 
@@ -176,6 +168,8 @@ HRESULT GlRenderDevice::OnPresent() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, back->withoutDepth);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glState_.prepareClear();
+    glDisable(GL_SCISSOR_TEST);  // a viewport's scissor would cut the window and the copy
+    glState_.forgetScissor();
     glViewport(0, 0, ww, wh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);

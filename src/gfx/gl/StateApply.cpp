@@ -163,6 +163,29 @@ void GlStateCache::apply(const DeviceState& state, const DrawContext& ctx) {
     }
     if (force || ctx.pretransformed != depthClamp_)
         Enable(GL_DEPTH_CLAMP, depthClamp_ = ctx.pretransformed);
+
+    const D3DVIEWPORT8& vp = state.viewport;
+    if (force || vp.X != viewport_.X || vp.Y != viewport_.Y || vp.Width != viewport_.Width ||
+        vp.Height != viewport_.Height) {
+        viewport_ = vp;
+        glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
+                   static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+    }
+    // Screen-space vertices carry their depth as it is.
+    const float zNear = ctx.pretransformed ? 0.0f : vp.MinZ;
+    const float zFar = ctx.pretransformed ? 1.0f : vp.MaxZ;
+    if (force || zNear != depthNear_ || zFar != depthFar_)
+        glDepthRange(depthNear_ = zNear, depthFar_ = zFar);
+    const bool scissor =
+        vp.X != 0 || vp.Y != 0 || vp.Width != ctx.targetWidth || vp.Height != ctx.targetHeight;
+    if (force || !scissorValid_ || scissor != scissor_) Enable(GL_SCISSOR_TEST, scissor_ = scissor);
+    if (scissor && (force || !scissorValid_ || vp.X != scissorRect_.X || vp.Y != scissorRect_.Y ||
+                    vp.Width != scissorRect_.Width || vp.Height != scissorRect_.Height)) {
+        scissorRect_ = vp;
+        glScissor(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
+                  static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+    }
+    scissorValid_ = true;
 }
 
 void GlStateCache::prepareClear() {
@@ -263,10 +286,6 @@ const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     }
 }
 
-const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (type == D3DTSS_TEXTURETRANSFORMFLAGS && value != D3DTTFF_DISABLE)
-        return "D3DTSS_TEXTURETRANSFORMFLAGS";
-    return nullptr;
-}
+const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE, DWORD) { return nullptr; }
 
 }  // namespace gfx::gl

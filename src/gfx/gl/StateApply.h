@@ -17,8 +17,9 @@ namespace gfx::gl {
 // What the draw target and primitive add to the render states.
 struct DrawContext {
     bool targetHasAlpha = false;  // X8R8G8B8 targets keep alpha at 1: alpha writes are masked
-    bool pretransformed = false;  // no user clip planes; depth clamped like screen vertices
+    bool pretransformed = false;  // no user clip planes; depth as given (range 0..1), clamped
     bool hasDepth = true;
+    UINT targetWidth = 0, targetHeight = 0;  // a smaller viewport scissors too
 };
 
 class GlStateCache {
@@ -30,6 +31,8 @@ class GlStateCache {
 
     // Opens every write mask for Clear and remembers that it did.
     void prepareClear();
+    // The scissor was changed outside apply().
+    void forgetScissor() { scissorValid_ = false; }
 
   private:
     bool valid_ = false;
@@ -48,6 +51,10 @@ class GlStateCache {
     GLenum polygonMode_ = 0;
     uint32_t clipMask_ = 0;
     bool depthClamp_ = false;
+    D3DVIEWPORT8 viewport_{};
+    float depthNear_ = 0.0f, depthFar_ = 1.0f;
+    bool scissorValid_ = false, scissor_ = false;
+    D3DVIEWPORT8 scissorRect_{};
 };
 
 // Sampler objects by sampling state, shared by all stages.
@@ -66,8 +73,8 @@ class SamplerCache {
 };
 
 // The name of a state whose value asks for something this back end does not draw (texture
-// wrapping across seams, vertex blending, depth bias, line patterns, texture transforms,
-// patches), or null when the value is drawn as asked or changes nothing.
+// wrapping across seams, vertex blending, depth bias, line patterns, patches), or null when
+// the value is drawn as asked or changes nothing.
 const char* UnemulatedRenderState(D3DRENDERSTATETYPE state, DWORD value);
 const char* UnemulatedStageState(D3DTEXTURESTAGESTATETYPE type, DWORD value);
 

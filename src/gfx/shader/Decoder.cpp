@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "gfx/shader/Analysis.h"
+#include "gfx/shader/ProgramLimits.h"
 #include "gfx/shader/TokenReader.h"
 
 namespace gfx::shader {
@@ -37,6 +38,8 @@ bool IsTexMatrix(Opcode op) {
 
 constexpr uint8_t kColorMask = 0x7, kAlphaMask = 0x8;
 constexpr uint8_t kReplicateAlpha = 0xFF;  // .a selector
+constexpr uint8_t kSelectXyz = 0xA4;       // x y z z
+constexpr uint8_t kSelectXyw = 0xF4;       // x y w w
 
 }  // namespace
 
@@ -220,6 +223,17 @@ bool ValidateInstruction(const Instruction& ins, const ShaderVersion& v, std::st
                                 "'" + name + "' takes no source modifier but " +
                                     (fromTemp ? "_dz on a temporary register"
                                               : "_dw on a texture coordinate register"));
+                // They read three components, the third from z (.xyz, also written as no
+                // selector) or from w (.xyw); a temporary only as .xyz, and _dw divides by
+                // the w that .xyw reads.
+                const bool xyz = s.swizzle == kIdentitySwizzle || s.swizzle == kSelectXyz;
+                const bool xyw = s.swizzle == kSelectXyw;
+                if (!xyz && !xyw)
+                    return Fail(error, at, "'" + name + "' reads its source as .xyz or .xyw");
+                if (fromTemp && !xyz)
+                    return Fail(error, at, "'" + name + "' reads a temporary register as .xyz");
+                if (m == SrcMod::Dw && !xyw)
+                    return Fail(error, at, "'" + name + "' divides by w only with .xyw");
             } else if (!ps14 && IsTextureOp(ins) && m != SrcMod::None) {
                 const bool bx2 = m == SrcMod::Sign &&
                                  (IsTexMatrix(ins.opcode) ||
@@ -338,7 +352,7 @@ bool Decode(const uint32_t* tokens, size_t count, Program& program, std::string&
             if (!v.pixel && !writesPos)
                 return Fail(error, reader.offset(), "the vertex program never writes oPos");
             program.tokenCount = reader.offset() + 1;
-            return true;
+            return CheckProgramLimits(program, error);
         }
         Instruction ins;
         if (!ins.read(reader, v, error)) return false;
@@ -417,6 +431,10 @@ bool Decode(const uint32_t* tokens, size_t count, Program& program, std::string&
                         return Fail(error, ins.offset,
                                     "bem belongs to phase 1, before a phase marker");
                     bemAt = ins.offset;
+                }
+                if (op == Opcode::TexDepth && !sawPhase && phaseTwoOnly == SIZE_MAX) {
+                    phaseTwoOnly = ins.offset;
+                    phaseTwoWhy = "texdepth belongs to phase 2, after a phase marker";
                 }
                 for (unsigned i = 0; i < ins.srcCount; ++i) {
                     const SrcParam& s = ins.src[i];

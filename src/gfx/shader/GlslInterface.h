@@ -30,7 +30,7 @@
 //   uniform vec4 dx_pc[8]             pixel shader constants c0..c7
 //   uniform sampler2D   dx_s2D_N      stage N's 2D texture, texture unit N (N = 0..7)
 //   uniform samplerCube dx_sCube_N    stage N's cube texture, unit CubeUnit(N)
-//   uniform ivec4 dx_samplers         x: bit N set when stage N has a cube texture bound
+//   DX_CUBE_STAGES                    a macro: bit N set when stage N samples a cube texture
 //   uniform vec4 dx_bumpMat[8]        per stage (BUMPENVMAT00, 01, 10, 11)
 //   uniform vec2 dx_bumpLum[8]        per stage (BUMPENVLSCALE, BUMPENVLOFFSET)
 //   uniform vec4 dx_tfactor           D3DRS_TEXTUREFACTOR as 0..1 r, g, b, a
@@ -38,10 +38,10 @@
 //   vec4 dx_oC0                       the output colour (r0 of a pixel program)
 // The epilogue applies fog and the alpha test and writes the fragment.
 //
-// Both samplers of every stage are always declared, each on a unit of its own, so one pixel
-// program serves whatever kinds of texture the draws bind: translated programs pick the
-// sampler by dx_samplers, the fixed-function stage code (generated per state) names the one
-// its key holds.
+// Both samplers of every stage are always declared, each on a unit of its own: translated
+// programs pick the sampler with DX_CUBE_STAGES (each kind of binding builds its own variant,
+// see GlslBuilder.h), the fixed-function stage code (generated per state) names the one its
+// key holds.
 #pragma once
 
 #include <cstdint>

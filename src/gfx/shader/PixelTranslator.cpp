@@ -1,6 +1,7 @@
 // ps.1.0 .. ps.1.4 programs to GLSL (names of GlslInterface.h), with the fixed-point
 // behaviour of that hardware: every register write is clamped to the register range
-// ([-1, 1] for ps.1.0-1.3, [-8, 8] for ps.1.4), constants to [-1, 1].
+// ([-1, 1] for ps.1.0-1.3, as the device's MaxPixelShaderValue says, where today's drivers
+// would keep more; [-8, 8] for ps.1.4), constants to [-1, 1].
 #include "gfx/shader/Analysis.h"
 #include "gfx/shader/GlslText.h"
 #include "gfx/shader/TranslatorParts.h"
@@ -128,21 +129,18 @@ class PixelWriter {
         return "xl_tex" + std::to_string(stage) + "((" + coord + ").xyz)";
     }
 
-    // One helper per sampled stage choosing, by the device's bit for the stage, the cube or
-    // the 2D sampler: the code is the same whatever is bound, and the condition is uniform,
-    // so implicit derivatives stay defined. The plain build (only 2D textures bound) samples
-    // 2D without asking.
+    // One helper per sampled stage, reading the cube or the 2D sampler as the variant being
+    // built says (DX_CUBE_STAGES, see GlslBuilder.h): the program's code is the same whatever
+    // kind of texture is bound.
     std::string samplerHelpers() const {
         std::string d;
         for (unsigned i = 0; i < 8; ++i) {
             if (!(sampled_ & (1u << i))) continue;
             const std::string n = std::to_string(i);
-            const std::string flat =
-                "texture(" + SamplerName(i, SamplerKind::Texture2D) + ", c.xy)";
-            d += "#ifdef DX_PLAIN\nvec4 xl_tex" + n + "(vec3 c) { return " + flat +
-                 "; }\n#else\nvec4 xl_tex" + n + "(vec3 c) { return (dx_samplers.x & " +
-                 std::to_string(1u << i) + ") != 0 ? texture(" + SamplerName(i, SamplerKind::Cube) +
-                 ", c) : " + flat + "; }\n#endif\n";
+            d += "vec4 xl_tex" + n + "(vec3 c) {\n#if (DX_CUBE_STAGES & " +
+                 std::to_string(1u << i) + ") != 0\n    return texture(" +
+                 SamplerName(i, SamplerKind::Cube) + ", c);\n#else\n    return texture(" +
+                 SamplerName(i, SamplerKind::Texture2D) + ", c.xy);\n#endif\n}\n";
         }
         return d;
     }

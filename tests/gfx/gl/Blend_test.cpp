@@ -86,6 +86,25 @@ TEST_F(Blending, ColourWriteEnableMasksChannels) {
     EXPECT_TRUE(ColorNear(pixel(5, 5), 0xFFC86032, 1));
 }
 
+// An X8R8G8B8 target has no alpha to write: a translucent draw leaves destination alpha at 1
+// for the draws after it, whichever colour channels are written.
+TEST_F(Blending, TargetsWithoutAlphaKeepDestinationAlphaAtOne) {
+    for (DWORD writeMask : {0xFu, 0x7u}) {
+        plainStates();
+        dev().Clear(0, nullptr, D3DCLEAR_TARGET, kDest, 1.0f, 0);
+        dev().SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        dev().SetRenderState(D3DRS_COLORWRITEENABLE, writeMask);
+        drawScreenQuad(0, 0, 64, 64, kSource);  // alpha 0.25 would land here if it were kept
+        dev().SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+        // white * (1 - ad) + d * ad: the first draw's colour while ad is 1
+        dev().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        dev().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_INVDESTALPHA);
+        dev().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_DESTALPHA);
+        drawScreenQuad(0, 0, 64, 64, 0xFFFFFFFF);
+        EXPECT_TRUE(ColorNear(pixel(20, 20), 0xFFC86432, 1)) << "write mask " << writeMask;
+    }
+}
+
 TEST_F(Blending, StatesPersistAcrossDrawsAndFrames) {
     plainStates();
     dev().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);

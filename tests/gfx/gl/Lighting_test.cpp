@@ -207,6 +207,23 @@ TEST_F(Lighting, LightsFollowTheViewTransform) {
     EXPECT_TRUE(ColorNear(drawLit(l), Rgb(0.5, 0.25, 0.5), 1));
 }
 
+// Normals go through the inverse transpose of the whole 4 x 4 world-view matrix. This world
+// matrix sends z to w and moves z by -0.4 (the quad at z = 0.5 lands at (x, y, 0.1, 0.5)); the
+// upper 3 x 3 of its inverse transpose is diag(1, 1, 0), which flattens the normal (0, 0, -1)
+// to nothing: the quad is unlit. Its own upper 3 x 3 is the identity and would light it.
+TEST_F(Lighting, NormalsFollowTheWholeWorldViewMatrix) {
+    D3DMATRIX world = testsupport::Identity();
+    world.m[2][3] = 1.0f;
+    world.m[3][2] = -0.4f;
+    world.m[3][3] = 0.0f;
+    dev().SetTransform(D3DTS_WORLD, &world);
+    EXPECT_EQ(drawLit(light(D3DLIGHT_DIRECTIONAL)), 0xFF000000u);
+    // An affine world matrix keeps the familiar result.
+    world = testsupport::Translation(0.0f, 0.0f, -0.25f);
+    dev().SetTransform(D3DTS_WORLD, &world);
+    EXPECT_TRUE(ColorNear(drawLit(light(D3DLIGHT_DIRECTIONAL)), Rgb(0.5, 0.25, 0.5), 1));
+}
+
 TEST_F(Lighting, EightLightsAddUp) {
     for (DWORD i = 0; i < 8; ++i) {
         D3DLIGHT8 l = light(D3DLIGHT_DIRECTIONAL);

@@ -48,6 +48,42 @@ TEST_F(PointSprites, SpriteCoordinatesRunFromTheTopLeft) {
     EXPECT_EQ(pixel(40, 32), 0xFF000000u);
 }
 
+// A point of size s at window position (x, y) covers the pixels whose centres (at whole
+// coordinates, the original's convention) lie in [x - s/2, x + s/2) across and down. The
+// point at the centre of the 64 x 64 target sits at (32, 32).
+TEST_F(PointSprites, PointsCoverThePixelsAroundTheirCentre) {
+    for (const int size : {3, 4, 5}) {
+        dev().SetRenderState(D3DRS_POINTSIZE, FloatToDWORD(static_cast<float>(size)));
+        draw();
+        const auto img = read();
+        const int first = 32 - size / 2, last = 32 + (size - 1) / 2;  // ceil(32 - s/2) ..
+        for (int i = 26; i < 39; ++i) {
+            const bool inside = i >= first && i <= last;
+            EXPECT_EQ(img[32 * 64 + i] != 0xFF000000u, inside) << "size " << size << " x " << i;
+            EXPECT_EQ(img[i * 64 + 32] != 0xFF000000u, inside) << "size " << size << " y " << i;
+        }
+    }
+}
+
+// Sprite coordinates run from 0 at the first covered pixel's outer edge to 1 at the last
+// one's: each pixel of a 3-pixel sprite samples the centre of its texel of a 3 x 3 texture,
+// so even linear filtering with wrapping shows each texel pure.
+TEST_F(PointSprites, SpriteCoordinatesSpanExactlyTheCoveredPixels) {
+    std::vector<uint32_t> texels(9);
+    for (uint32_t i = 0; i < 9; ++i) texels[i] = 0xFF000000u | (i * 28 + 10) << 16 | (250 - i * 25);
+    dev().SetTexture(0, texture(3, 3, texels));
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev().SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    dev().SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    dev().SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
+    dev().SetRenderState(D3DRS_POINTSIZE, FloatToDWORD(3.0f));
+    draw();
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            EXPECT_TRUE(testsupport::ColorNear(pixel(31 + col, 31 + row), texels[row * 3 + col], 1))
+                << col << ", " << row;
+}
+
 TEST_F(PointSprites, ScalingWithDistanceAndClamping) {
     dev().SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
     dev().SetRenderState(D3DRS_POINTSIZE, FloatToDWORD(0.125f));

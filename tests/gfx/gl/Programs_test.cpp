@@ -129,10 +129,9 @@ TEST_F(Programs, HandlesOfFailedCreationsDrawNothingAndAreReportedOnce) {
     EXPECT_EQ(pixel(32, 32), 0xFF000000u);
 }
 
-// Programs are translated and compiled when they are created, in their general and plain
-// builds; the kind of texture bound on a stage changes only which build and which sampler the
-// draw uses, so a draw never translates or compiles, and links each build once.
-TEST_F(Programs, BindingACubeOrA2DTextureOnAStageNeedsNoNewProgram) {
+// Programs are translated when they are created; what a draw needs of one (here the kind of
+// texture on stage 0) is a variant compiled on its first use, and linked once.
+TEST_F(Programs, EachKindOfTextureBindingIsAVariantBuiltOnce) {
     // ps.1.1: tex t0; mov r0, t0
     const DWORD sample[] = {0xFFFF0101u, 0x00000042u, 0xB00F0000u, 0x00000001u,
                             0x800F0000u, 0xB0E40000u, 0x0000FFFFu};
@@ -141,7 +140,7 @@ TEST_F(Programs, BindingACubeOrA2DTextureOnAStageNeedsNoNewProgram) {
     ASSERT_EQ(dev().CreatePixelShader(sample, sizeof sample, &ps), D3D_OK);
     const gfx::gl::ProgramStats created = dev().stats().programs;
     EXPECT_EQ(created.translations, before.translations + 1);
-    EXPECT_EQ(created.compiles, before.compiles + 2);
+    EXPECT_EQ(created.compiles, before.compiles);
     EXPECT_EQ(created.links, before.links);
     const uint32_t faces[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
                                0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
@@ -158,6 +157,7 @@ TEST_F(Programs, BindingACubeOrA2DTextureOnAStageNeedsNoNewProgram) {
     EXPECT_EQ(draw(flat), 0xFF204060u);
     const gfx::gl::ProgramStats first = dev().stats().programs;
     EXPECT_EQ(first.translations, created.translations);
+    EXPECT_EQ(first.variants, created.variants + 2);
     EXPECT_EQ(first.links, created.links + 2);
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(draw(flat), 0xFF204060u);
@@ -181,7 +181,6 @@ TEST_F(Programs, CopiesOfAProgramShareTheirStage) {
     const gfx::gl::ProgramStats created = dev().stats().programs;
     EXPECT_EQ(created.translations, before.translations + 1);
     EXPECT_EQ(created.shared, before.shared + 1);
-    EXPECT_EQ(created.compiles, before.compiles + 2);
     const float white[4] = {1, 1, 1, 1};
     dev().SetPixelShaderConstant(0, white, 1);
     for (DWORD ps : {a, b}) {
@@ -190,6 +189,38 @@ TEST_F(Programs, CopiesOfAProgramShareTheirStage) {
         EXPECT_EQ(pixel(4, 4), 0xFFFFFFFFu);
     }
     EXPECT_EQ(dev().stats().programs.links, created.links + 1);
+    EXPECT_EQ(dev().stats().programs.variants, created.variants + 1);
+}
+
+// Fog, alpha test and points are built into the variant a draw uses; switching them between
+// draws finds each variant again without compiling or linking anything new.
+TEST_F(Programs, DrawStatesChooseVariantsWithoutRebuildingThem) {
+    DWORD ps = 0;
+    ASSERT_EQ(dev().CreatePixelShader(kConstantColour, sizeof kConstantColour, &ps), D3D_OK);
+    const float white[4] = {1, 1, 1, 1};
+    dev().SetPixelShaderConstant(0, white, 1);
+    auto round = [&]() {
+        for (const DWORD program : {ps, DWORD{0}}) {
+            dev().SetPixelShader(program);
+            dev().SetRenderState(D3DRS_FOGENABLE, FALSE);
+            dev().SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+            drawScreenQuad(0, 0, 8, 8);
+            dev().SetRenderState(D3DRS_FOGENABLE, TRUE);
+            dev().SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+            drawScreenQuad(0, 0, 8, 8);
+            dev().SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+            dev().SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+            drawScreenQuad(0, 0, 8, 8);
+        }
+    };
+    round();
+    const gfx::gl::ProgramStats first = dev().stats().programs;
+    EXPECT_EQ(first.variants, 3u);  // the program's three; fixed-function keys hold theirs
+    round();
+    round();
+    const gfx::gl::ProgramStats later = dev().stats().programs;
+    EXPECT_EQ(later.compiles, first.compiles);
+    EXPECT_EQ(later.links, first.links);
 }
 
 TEST_F(Programs, StagesThatDoNotCompileDrawNothingAndAreReportedOnce) {

@@ -123,6 +123,50 @@ TEST_F(Stages, DisabledFirstStagePassesTheDiffuseColour) {
     EXPECT_EQ(pixel(5, 5), 0xFF336699u);
 }
 
+// An operation reading D3DTA_TEXTURE on a stage without a texture passes the current colour
+// and alpha on unchanged: on stage 0, the diffuse colour.
+TEST_F(Stages, TextureArgumentsOfAStageWithoutATexturePassTheColourOn) {
+    plainStates();
+    dev().SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    dev().SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    dev().SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    dev().SetRenderState(D3DRS_TEXTUREFACTOR, kFactor);
+    EXPECT_EQ(drawAndReadWithAlpha(kDiffuse), kDiffuse);
+    // A later stage passes what the stages before it made: the factor here.
+    dev().SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev().SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    dev().SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    dev().SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev().SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    dev().SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    dev().SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_ADD);
+    dev().SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    dev().SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    EXPECT_EQ(drawAndReadWithAlpha(kDiffuse), kFactor);
+    // SELECTARG2 of a texture in argument 1 does not read the texture: it selects as asked.
+    dev().SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    dev().SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev().SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    EXPECT_EQ(drawAndReadWithAlpha(kDiffuse), (kFactor & 0xFF000000u) | (kDiffuse & 0xFFFFFFu));
+}
+
+// Four stages reading textures with none bound (the screen effect quad of the backwards water
+// segment draws so): the diffuse colour comes through, not white.
+TEST_F(Stages, FourUnboundStagesShowTheDiffuseColour) {
+    plainStates();
+    for (DWORD stage = 0; stage < 4; ++stage) {
+        dev().SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_ADD);
+        dev().SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        dev().SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
+        dev().SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        dev().SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        dev().SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+    }
+    EXPECT_EQ(drawAndReadWithAlpha(0x80204060), 0x80204060u);
+}
+
 TEST_F(Stages, AlphaOperationsAndTheCascade) {
     plainStates();
     dev().SetTexture(0, texture(1, 1, {kTexel}));

@@ -44,7 +44,7 @@ TEST(GlslBuilder, PixelSourceDeclaresBothSamplersOfEveryStage) {
         EXPECT_TRUE(Has(s, "uniform sampler2D dx_s2D_" + std::to_string(i) + ";")) << i;
         EXPECT_TRUE(Has(s, "uniform samplerCube dx_sCube_" + std::to_string(i) + ";")) << i;
     }
-    EXPECT_TRUE(Has(s, "ivec4 dx_samplers;"));
+    EXPECT_TRUE(Has(s, "vec4 dx_viewOrigin;"));
     EXPECT_TRUE(Has(s, "vec4 dx_pc[8];"));
     EXPECT_TRUE(Has(s, "vec4 dx_bumpMat[8];"));
     EXPECT_TRUE(Has(s, "vec2 dx_bumpLum[8];"));
@@ -53,8 +53,30 @@ TEST(GlslBuilder, PixelSourceDeclaresBothSamplersOfEveryStage) {
         EXPECT_TRUE(Has(s, local)) << local;
     // Alpha test and fog come after the body.
     const size_t body = s.find("dx_oC0 = texture(");
-    EXPECT_GT(s.find("discard;"), body);
+    EXPECT_GT(s.find("discard;", body), body);
     EXPECT_GT(s.find("dx_fogColor.rgb"), body);
+}
+
+// A variant states its choices as macros ahead of everything; projective stages divide their
+// coordinates before the body reads them.
+TEST(GlslBuilder, VariantChoicesAreMacrosAndProjectionDividesFirst) {
+    GlslStage stage;
+    stage.body = "dx_oC0 = dx_iT[2];\n";
+    gfx::shader::PixelVariant v;
+    v.cubeStages = 5;
+    v.fog = gfx::shader::FogSelect::Linear;
+    v.fogDepth = gfx::shader::FogDepth::Projected;
+    v.alphaFunc = 6;
+    v.projected = 2u << 4;  // stage 2 by its z
+    const std::string s = BuildPixelSource(stage, v);
+    for (const char* line :
+         {"#define DX_CUBE_STAGES 5\n", "#define DX_FOG 3\n", "#define DX_FOG_Z 1\n",
+          "#define DX_ALPHA_FUNC 6\n", "#define DX_POINTS 0\n"})
+        EXPECT_LT(s.find(line), s.find("void main()")) << line;
+    const size_t divide = s.find("dx_iT[2].xyz /= dx_iT[2].z;");
+    ASSERT_NE(divide, std::string::npos);
+    EXPECT_LT(divide, s.find("dx_oC0 = dx_iT[2];"));
+    EXPECT_FALSE(v == gfx::shader::PixelVariant{});
 }
 
 TEST(GlslBuilder, BothStagesShareOneVaryingInterface) {

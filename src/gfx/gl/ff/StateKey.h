@@ -13,6 +13,7 @@
 
 #include "gfx/StateDevice.h"
 #include "gfx/VertexLayout.h"
+#include "gfx/shader/GlslBuilder.h"
 
 namespace gfx::gl::ff {
 
@@ -38,6 +39,9 @@ struct VertexKey {
     uint8_t rangeFog = 0;
     uint8_t pointScale = 0;
     std::array<uint8_t, kStages> texCoord{};  // bits 0..2 set index, bits 4..5 TexGen
+    // D3DTSS_TEXTURETRANSFORMFLAGS count (1..4; 0: no transform) in bits 0..2, and the
+    // number of components the stage's coordinates arrive with (1..4) in bits 4..6.
+    std::array<uint8_t, kStages> texTransform{};
 
     bool hasInput(unsigned reg) const {
         return ((reg < 8 ? inputsLow >> reg : inputsHigh >> (reg - 8)) & 1u) != 0;
@@ -53,25 +57,33 @@ struct StageKey {
 
 struct PixelKey {
     std::array<StageKey, kStages> stages{};
-    uint8_t stageCount = 0;   // stages before the first COLOROP DISABLE
-    uint8_t specularAdd = 0;  // D3DRS_SPECULARENABLE: add the specular colour at the end
-    uint8_t plain = 0;        // no fog, alpha test or sprite: the plain build (GlslBuilder.h)
+    uint8_t stageCount = 0;        // stages before the first COLOROP DISABLE
+    uint8_t specularAdd = 0;       // D3DRS_SPECULARENABLE: add the specular colour at the end
+    shader::PixelVariant variant;  // set per draw (PixelVariantFor); cubeStages stays 0
 };
 
-static_assert(sizeof(VertexKey) == 23 + kStages, "VertexKey must have no padding");
-static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 3,
+static_assert(sizeof(VertexKey) == 23 + 2 * kStages, "VertexKey must have no padding");
+static_assert(sizeof(StageKey) == 10 && sizeof(PixelKey) == 10 * kStages + 2 + 8,
               "PixelKey must have no padding");
 
 // Enabled lights in index order, at most 8, as the original pipeline lit with them.
 size_t ActiveLights(const DeviceState& state, std::array<const D3DLIGHT8*, 8>& out);
 
 VertexKey MakeVertexKey(const DeviceState& state, const VertexLayout& layout);
-// The stage part of the key; the caller sets `plain` for the draw.
+// The stage part of the key; the caller sets the variant for the draw. A stage with no
+// texture whose operation reads D3DTA_TEXTURE passes the current colour (or alpha) on, as
+// drivers do: keyed as SELECTARG1 of CURRENT.
 PixelKey MakePixelKey(const DeviceState& state);
 
-// True when a draw of `type` under `state` has no fog, no alpha test and no point sprites,
-// so the plain build of a pixel stage serves it.
-bool PlainPixelWork(const DeviceState& state, D3DPRIMITIVETYPE type);
+// Whether table fog measures eye depth w: only under a projection shaped like a perspective
+// one (_34 = 1 and _44 = 0), and never for screen-space vertices, which give their z.
+bool TableFogUsesEyeDepth(const DeviceState& state, bool pretransformed);
+
+// The variant of a pixel stage a draw of `type` needs: fog, alpha test, points and the
+// projective divides of the stages; the caller adds the cube stages of a program.
+// `projection`: whether D3DTTFF_PROJECTED applies (fixed function and ps.1.0-1.3).
+shader::PixelVariant PixelVariantFor(const DeviceState& state, D3DPRIMITIVETYPE type,
+                                     bool pretransformed, bool projection);
 
 template <typename Key>
 bool SameKey(const Key& a, const Key& b) {

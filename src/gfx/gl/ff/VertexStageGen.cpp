@@ -26,6 +26,7 @@ constexpr const char* kFixedDeclarations = R"(layout(std140) uniform DxFixed {
     vec4 dx_lightDir[8];
     vec4 dx_lightAtt[8];
     vec4 dx_lightSpot[8];
+    mat4 dx_texMat[8];
 };
 )";
 
@@ -84,11 +85,29 @@ std::string TexCoordInput(const VertexKey& key, unsigned set) {
     return key.hasInput(reg) ? Reg(reg) : "vec4(0.0, 0.0, 0.0, 1.0)";
 }
 
+// Statements writing stage `stage`'s coordinates `coords` (`components` of them) through the
+// stage's matrix, `count` of the results passed on. Missing components enter as the
+// original's 1 for the first and 0 for the rest ((u, v) as (u, v, 1, 0)) where GL's attribute
+// defaults give (u, v, 0, 1); results past `count` leave as 0, the fourth as 1.
+std::string TransformedCoords(const std::string& coords, unsigned stage, unsigned count,
+                              unsigned components) {
+    static const char* const kPad[5] = {"c", "vec4(c.x, 1.0, 0.0, 0.0)", "vec4(c.xy, 1.0, 0.0)",
+                                        "vec4(c.xyz, 1.0)", "c"};
+    static const char* const kKeep[5] = {"t", "vec4(t.x, 0.0, 0.0, 1.0)", "vec4(t.xy, 0.0, 1.0)",
+                                         "vec4(t.xyz, 1.0)", "t"};
+    const std::string n = std::to_string(stage);
+    return "    {\n        vec4 c = " + coords + ";\n        vec4 t = dx_texMat[" + n + "] * " +
+           kPad[components <= 4 ? components : 4] + ";\n        dx_oT[" + n +
+           "] = " + kKeep[count <= 4 ? count : 4] + ";\n    }\n";
+}
+
 void AppendPretransformed(const VertexKey& key, std::string& b) {
-    // Screen pixels (y down) and 1/w become clip coordinates of the original API.
+    // Screen pixels (y down) and 1/w become clip coordinates of the original API in the
+    // viewport, so the viewport moves nothing (it only cuts off what lies outside it); z is
+    // the depth as it is (the back end maps such draws onto the depth range 0..1).
     b += "    float w = dx_v0.w != 0.0 ? 1.0 / dx_v0.w : 1.0;\n";
-    b += "    dx_oPos = vec4((dx_v0.x * 2.0 * dx_viewport.z - 1.0) * w,\n"
-         "                   (1.0 - dx_v0.y * 2.0 * dx_viewport.w) * w, dx_v0.z * w, w);\n";
+    b += "    vec2 p = (dx_v0.xy - dx_viewOrigin.xy) * 2.0 * dx_viewport.zw;\n";
+    b += "    dx_oPos = vec4((p.x - 1.0) * w, (1.0 - p.y) * w, dx_v0.z * w, w);\n";
     if (key.hasInput(D3DVSDE_DIFFUSE)) b += "    dx_oD0 = dx_v5;\n";
     if (key.hasInput(D3DVSDE_SPECULAR)) b += "    dx_oD1 = dx_v6;\n";
     if (key.hasInput(D3DVSDE_PSIZE)) b += "    dx_oPts = dx_v4.x;\n";
@@ -140,7 +159,9 @@ shader::GlslStage GenerateVertexStage(const VertexKey& key) {
         b += "    dx_oD0 = vd;\n    dx_oD1 = vs;\n";
     }
     if (key.fogMode >= D3DFOG_EXP && key.fogMode <= D3DFOG_LINEAR) {
-        b += key.rangeFog ? "    float fd = length(viewPos.xyz);\n" : "    float fd = viewPos.z;\n";
+        // Eye distance along z counts the same behind the eye as in front of it.
+        b += key.rangeFog ? "    float fd = length(viewPos.xyz);\n"
+                          : "    float fd = abs(viewPos.z);\n";
         if (key.fogMode == D3DFOG_EXP)
             b += "    dx_oFog = exp(-dx_fogParams.x * fd);\n";
         else if (key.fogMode == D3DFOG_EXP2)
@@ -164,20 +185,26 @@ shader::GlslStage GenerateVertexStage(const VertexKey& key) {
                              : "    vec3 eyeDir = vec3(0.0, 0.0, 1.0);\n";
     for (unsigned i = 0; i < kStages; ++i) {
         const std::string dst = "    dx_oT[" + std::to_string(i) + "] = ";
+        std::string coords;
         switch (static_cast<TexGen>(key.texCoord[i] >> 4)) {
             case TexGen::PassThrough:
-                b += dst + TexCoordInput(key, key.texCoord[i] & 7u) + ";\n";
+                coords = TexCoordInput(key, key.texCoord[i] & 7u);
                 break;
             case TexGen::Normal:
-                b += dst + "vec4(n, 1.0);\n";
+                coords = "vec4(n, 1.0)";
                 break;
             case TexGen::Position:
-                b += dst + "vec4(viewPos.xyz, 1.0);\n";
+                coords = "vec4(viewPos.xyz, 1.0)";
                 break;
             case TexGen::Reflection:
-                b += dst + "vec4(reflect(eyeDir, n), 1.0);\n";
+                coords = "vec4(reflect(eyeDir, n), 1.0)";
                 break;
         }
+        if (key.texTransform[i])
+            b += TransformedCoords(coords, i, key.texTransform[i] & 7u,
+                                   (key.texTransform[i] >> 4) & 7u);
+        else
+            b += dst + coords + ";\n";
     }
     return stage;
 }
@@ -209,20 +236,14 @@ void ColorFromArgb(float (&dst)[4], DWORD argb) {
     dst[3] = ((argb >> 24) & 0xFF) / 255.0f;
 }
 
-// Inverse transpose of the upper 3 x 3, laid out as a row-vector matrix.
-void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
+// Inverse transpose of the upper 3 x 3, laid out as a row-vector matrix; false when singular.
+bool InverseTranspose3(const D3DMATRIX& m, float (&out)[16]) {
     const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
     const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
     const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
     const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
     const float det = a * A + b * B + c * C;
-    std::memset(out, 0, sizeof out);
-    out[15] = 1.0f;
-    if (std::fabs(det) < 1e-30f) {
-        for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < 3; ++k) out[r * 4 + k] = m.m[r][k];
-        return;
-    }
+    if (std::fabs(det) < 1e-30f) return false;
     const float s = 1.0f / det;
     // Cofactor matrix / det is the inverse transpose.
     const float cof[3][3] = {{A, B, C},
@@ -230,6 +251,38 @@ void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
                              {b * f - c * e, -(a * f - c * d), a * e - b * d}};
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k) out[r * 4 + k] = cof[r][k] * s;
+    return true;
+}
+
+// Determinant of the 3 x 3 left when row `skipRow` and column `skipCol` of m are removed.
+double Minor3(const double (&m)[4][4], int skipRow, int skipCol) {
+    double a[3][3];
+    for (int r = 0, rr = 0; r < 4; ++r) {
+        if (r == skipRow) continue;
+        for (int c = 0, cc = 0; c < 4; ++c)
+            if (c != skipCol) a[rr][cc++] = m[r][c];
+        ++rr;
+    }
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+}
+
+// Upper 3 x 3 of the inverse transpose of the whole 4 x 4; false when singular. The inverse
+// transpose is the cofactor matrix over the determinant (in double: projective matrices mix
+// large and tiny entries).
+bool InverseTranspose4(const D3DMATRIX& m, float (&out)[16]) {
+    double a[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) a[r][c] = m.m[r][c];
+    double det = 0.0;
+    for (int c = 0; c < 4; ++c) det += ((c & 1) ? -a[0][c] : a[0][c]) * Minor3(a, 0, c);
+    if (std::fabs(det) < 1e-30) return false;
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            out[r * 4 + k] =
+                static_cast<float>((((r + k) & 1) ? -Minor3(a, r, k) : Minor3(a, r, k)) / det);
+    return true;
 }
 
 void TransformPoint(const D3DVECTOR& p, const D3DMATRIX& m, float (&out)[4]) {
@@ -253,6 +306,14 @@ void TransformDirection(const D3DVECTOR& v, const D3DMATRIX& m, float (&out)[4])
 }
 
 }  // namespace
+
+void NormalMatrix(const D3DMATRIX& m, float (&out)[16]) {
+    std::memset(out, 0, sizeof out);
+    out[15] = 1.0f;
+    if (InverseTranspose4(m, out) || InverseTranspose3(m, out)) return;
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k) out[r * 4 + k] = m.m[r][k];
+}
 
 void FillFixedBlock(const DeviceState& s, FixedBlock& b) {
     std::memset(&b, 0, sizeof b);
@@ -287,6 +348,8 @@ void FillFixedBlock(const DeviceState& s, FixedBlock& b) {
         b.lightSpot[i][0] = std::cos(l.Theta * 0.5f);
         b.lightSpot[i][1] = std::cos(l.Phi * 0.5f);
     }
+    for (unsigned i = 0; i < kStages; ++i)
+        std::memcpy(b.textureMatrices[i], &s.textureTransforms[i], sizeof b.textureMatrices[i]);
 }
 
 }  // namespace gfx::gl::ff

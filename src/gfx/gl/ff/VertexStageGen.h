@@ -19,7 +19,7 @@ struct FixedBlock {
     float world[16];         // dx_world: clip planes are tested in world space
     float worldView[16];     // dx_worldView
     float projection[16];    // dx_proj
-    float normalMatrix[16];  // dx_normalMat: inverse transpose of worldView (3 x 3)
+    float normalMatrix[16];  // dx_normalMat: inverse transpose of worldView (upper 3 x 3)
     float matDiffuse[4], matAmbient[4], matSpecular[4], matEmissive[4];
     float ambient[4];  // D3DRS_AMBIENT
     float misc[4];     // material power, point scale A, B, C
@@ -30,8 +30,10 @@ struct FixedBlock {
     float lightDirection[8][4];    // camera space, normalised, the way the light shines; falloff
     float lightAttenuation[8][4];  // attenuation 0, 1, 2
     float lightSpot[8][4];         // cos(theta / 2), cos(phi / 2)
+    float textureMatrices[8][16];  // dx_texMat: D3DTS_TEXTURE0..7
 };
-static_assert(sizeof(FixedBlock) == 4 * 64 + 6 * 16 + 7 * 8 * 16, "std140 image of DxFixed");
+static_assert(sizeof(FixedBlock) == 4 * 64 + 6 * 16 + 7 * 8 * 16 + 8 * 64,
+              "std140 image of DxFixed");
 
 // Stage code for the key (declarations include the DxFixed block).
 shader::GlslStage GenerateVertexStage(const VertexKey& key);
@@ -41,5 +43,11 @@ void FillFixedBlock(const DeviceState& state, FixedBlock& block);
 
 // Row-vector product a * b of two matrices of the original API.
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b);
+
+// The matrix normals are multiplied by (as row vectors): the upper 3 x 3 of the inverse
+// transpose of the whole 4 x 4 `m`, as drivers transform them, so a projective matrix can
+// flatten a normal. A singular `m` falls back to its upper 3 x 3's inverse transpose, and a
+// singular 3 x 3 to the matrix itself. Laid out as a row-vector 4 x 4 matrix.
+void NormalMatrix(const D3DMATRIX& m, float (&out)[16]);
 
 }  // namespace gfx::gl::ff
