@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gfx/Resources.h"
+#include "gfx/gl/Device.h"
 #include "gfx/gl/ff/StateKey.h"
 #include "gfx/shader/Decoder.h"
 #include "gfx/shader/GlslInterface.h"
@@ -40,14 +41,6 @@ struct TranslatedStage {
 // The compiled stage of a vertex or pixel program, hung on the device's shader record.
 struct ProgramStage final : BackendObject {
     TranslatedStage stage;
-};
-
-struct ProgramStats {
-    uint64_t translations = 0;  // shader programs translated to GLSL
-    uint64_t shared = 0;        // creations that found their tokens translated already
-    uint64_t compiles = 0;      // shader objects compiled, fixed-function stages included
-    uint64_t links = 0;
-    uint64_t failures = 0;
 };
 
 class ProgramCache {

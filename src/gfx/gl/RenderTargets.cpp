@@ -1,5 +1,5 @@
 // Render targets: framebuffer objects for the back buffer and render-target textures, the
-// shared depth-stencil buffer, Clear, Present and ReadPixels.
+// shared depth-stencil buffer, Clear, copies between targets, Present and ReadPixels.
 #include <algorithm>
 
 #include "gfx/gl/GlLog.h"
@@ -149,6 +149,26 @@ HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, 
         }
     }
     glDisable(GL_SCISSOR_TEST);
+    return D3D_OK;
+}
+
+HRESULT GlRenderDevice::OnCopyRects(Surface& source, Surface& destination,
+                                    const std::vector<SurfaceCopy>& copies) {
+    if (discard_) return D3D_OK;
+    ensureCurrent();
+    GlTarget* from = targetFor(source);
+    GlTarget* to = targetFor(destination);
+    if (!from || !to) return D3DERR_INVALIDCALL;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from->withoutDepth);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to->withoutDepth);
+    // Rows count from the top in both, so rectangles go across as they are.
+    for (const SurfaceCopy& c : copies) {
+        const GLint w = c.from.right - c.from.left, h = c.from.bottom - c.from.top;
+        glBlitFramebuffer(c.from.left, c.from.top, c.from.right, c.from.bottom, c.to.x, c.to.y,
+                          c.to.x + w, c.to.y + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    boundColor_ = nullptr;  // rebind the render target before the next draw or clear
+    boundDepth_ = nullptr;
     return D3D_OK;
 }
 
