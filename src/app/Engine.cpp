@@ -1,8 +1,10 @@
 #include "app/Engine.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/Capture.h"
+#include "app/ShowControl.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
@@ -37,7 +39,6 @@ int Engine::Run() {
         return platform::kFatalExitStatus;
     }
     if (!LoadAll()) return platform::kFatalExitStatus;
-    if (closedWhileCatchingUp_) return 1;
     return MainLoop();
 }
 
@@ -63,10 +64,12 @@ bool Engine::LoadAll() {
     if (!assets::GlobalPack().Open(options_.packPath)) return false;
     presentation_.LoadAssets();
     if (!StartSoundtrack()) return false;
-    // A catch-up ran it already where its soundtrack started, before the shots it played.
-    if (!caughtUp_) presentation_.AfterSoundtrackStart();
+    // A part-way start ran both where its soundtrack started and has put the frame clock
+    // where a whole run has it.
+    if (caughtUp_) return true;
+    presentation_.AfterSoundtrackStart();
     // Last, so the frame clock counts from the moment the music starts.
-    timeline::GlobalFrameClock().Start();
+    presentation_.frameClock().Start();
     return true;
 }
 
@@ -84,10 +87,7 @@ bool Engine::StartSoundtrack() {
         if (probe.Open(data, soundtrackSize_, &error))
             start = std::min(options_.start->ToBytes(probe.format()), probe.lengthBytes());
     }
-    if (error.empty() && start > 0) {
-        CatchUp(data, soundtrackSize_, start);
-        if (closedWhileCatchingUp_) return true;
-    }
+    if (error.empty() && start > 0) CatchUp(data, soundtrackSize_, start);
     if (error.empty()) player_ = startPlayer_(data, soundtrackSize_, start, &error);
     if (!player_) {
         platform::FatalError("The soundtrack \"" + std::string(kSoundtrackEntry) + "\" in \"" +
@@ -103,26 +103,31 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     SteppedSoundtrackPlayer stepped;
     std::string error;
     // A track that cannot be read is reported when the real player starts.
-    if (stepped.Start(data, size, 0, &error) != audio::StartResult::Started) return;
-    const bool wasVirtual = platform::IsVirtualClock();
-    const uint32_t clockAtStart = platform::timeGetTime();
-    platform::UseVirtualClock(clockAtStart);
+    if (stepped.Start(data, size, start, &error) != audio::StartResult::Started) return;
+    // The show starts where its soundtrack does, then moves to the start position.
     audio::SetSoundtrack(&stepped);
     presentation_.AfterSoundtrackStart();
+    presentation_.frameClock().Start();
     caughtUp_ = true;
-    PreRoll(presentation_, stepped, clockAtStart, start, [this] {
-        if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
-        // Escape is left held for the main loop, which then ends after one frame.
-        return closedWhileCatchingUp_ || platform::KeyState[platform::kVkEscape] != 0;
-    });
+    ShowControl* control = presentation_.showControl();
+    // The music starts there and the clock goes on from the reading a whole run has there, so
+    // every timer keeps counting. A show that cannot be moved starts from its beginning.
+    if (control) {
+        const uint32_t reading = control->SeekTo(start);
+        if (platform::IsVirtualClock())
+            platform::VirtualClockSet(reading);
+        else
+            platform::UseRealClockFrom(reading);
+        const audio::TrackFormat format = stepped.Format();
+        const uint64_t ms = start / std::max<uint64_t>(format.bytesPerFrame(), 1) * 1000 /
+                            static_cast<uint64_t>(std::max(format.rate, 1));
+        std::fprintf(
+            stderr, "runeplay: the show starts at %llu:%02llu.%03llu (soundtrack byte %llu)\n",
+            static_cast<unsigned long long>(ms / 60000),
+            static_cast<unsigned long long>(ms / 1000 % 60),
+            static_cast<unsigned long long>(ms % 1000), static_cast<unsigned long long>(start));
+    }
     audio::SetSoundtrack(nullptr);
-    // The music starts where a whole run would be, and the clock goes on from the reading
-    // such a run has there, so every timer the pre-roll started keeps counting.
-    const uint32_t now = ClockAt(clockAtStart, start, stepped.Format());
-    if (wasVirtual)
-        platform::VirtualClockSet(now);
-    else
-        platform::UseRealClockFrom(now);
 }
 
 void Engine::PressScriptedEscape() {

@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DeviceSetup.h"
+#include "app/ShowSeeker.h"
 #include "assets/TextureLoading.h"
 #include "effects/objects/MetalObject.h"
 #include "effects/overlays/DigitCounter.h"
@@ -17,7 +18,7 @@
 #include "effects/shader/RotatingMeshScene.h"
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Window.h"
 #include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
@@ -168,10 +169,9 @@ void RuneplayPresentation::LoadAssets() {
     pictures.endScreen = Picture("!textures\\endscr.jpg");
 
     // 14: the cuts wait for their positions.
-    timeline::Timeline& show = timeline::theTimeline;
     for (int i = 0; i < timeline::kCutCount; ++i) {
-        show.cutTimers[i].Reset();
-        show.cutPending[i] = 1;
+        show_.cutTimers[i].Reset();
+        show_.cutPending[i] = 1;
     }
 
     // 15-18: the background picture, the sprites and the screen pictures.
@@ -185,11 +185,16 @@ void RuneplayPresentation::LoadAssets() {
     }
     CreateCreditSprites();
 
-    // 19-21: ambient light, the two loaded-scene segments and the animated screen.
+    // 19-21: ambient light, the two loaded-scene segments and the animated screen. The run
+    // draws its particles from the generator where their spawn points left it.
     RenderDevice->SetRenderState(D3DRS_AMBIENT, 0xFF505050);
-    waterScene.Load();
-    screenScene.Load();
+    scene::RandomGenerator random;
+    waterScene.Load(random);
+    screenScene.Load(random);
     screenScene.screenObject = FindScreenObject(screenScene.scene);
+    show_.water = waterScene.StartState();
+    show_.screen = screenScene.StartState();
+    show_.random = random;
 
     // 22: the target every segment draws into.
     timeline::FrameTarget.width = width;
@@ -197,8 +202,41 @@ void RuneplayPresentation::LoadAssets() {
     timeline::FrameTarget.create();
 }
 
-void RuneplayPresentation::AfterSoundtrackStart() { timeline::theTimeline.speedFactor = 0.7f; }
+void RuneplayPresentation::AfterSoundtrackStart() {
+    show_.speedFactor = 0.7f;
+    // Everything from here on is what a run changes: the start of every seek.
+    SeekableShow& self = *this;
+    if (RenderDevice) seeker_ = std::make_unique<ShowSeeker>(self, show_);
+}
 
-void RuneplayPresentation::Frame() { timeline::theTimeline.Frame(); }
+void RuneplayPresentation::Frame() { timeline::theTimeline.Frame(show_); }
+
+ShowControl* RuneplayPresentation::showControl() { return seeker_.get(); }
+
+void RuneplayPresentation::PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) {
+    const bool discarding = device_ && device_->discardDraws();
+    if (device_) device_->setDiscardDraws(!draw);
+    timeline::theTimeline.FrameAt(show, position);
+    if (device_) device_->setDiscardDraws(discarding);
+}
+
+// The water's mirror and surface keep what earlier frames drew wherever the present one draws
+// nothing; the frame target and the first glow target are cleared as each frame begins with
+// them, and the second glow target is drawn over whole.
+std::vector<gfx::Surface*> RuneplayPresentation::KeptTargets() {
+    std::vector<gfx::Surface*> kept;
+    for (const effects::RenderTargetRecord* target :
+         {&effects::waterScene.mirrorTarget, &effects::waterScene.surfaceTarget})
+        if (target->created()) kept.push_back(target->targetSurface);
+    return kept;
+}
+
+void RuneplayPresentation::ResetKeptTargets() {
+    const bool discarding = device_ && device_->discardDraws();
+    if (device_) device_->setDiscardDraws(false);
+    effects::waterScene.mirrorTarget.reset();
+    effects::waterScene.surfaceTarget.reset();
+    if (device_) device_->setDiscardDraws(discarding);
+}
 
 }  // namespace app

@@ -4,17 +4,20 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Presentation.h"
+#include "app/ShowSeeker.h"
 #include "scene3ds/SceneModel.h"
+#include "timeline/ShowState.h"
 
 namespace gfx::gl {
-class GlRenderDevice;
+class Device;
 }
 
 namespace app {
 
-class RuneplayPresentation : public Presentation {
+class RuneplayPresentation : public Presentation, private SeekableShow {
   public:
     RuneplayPresentation();
     ~RuneplayPresentation() override;
@@ -26,15 +29,27 @@ class RuneplayPresentation : public Presentation {
     // Load steps 2 to 22: overlays, glow, render targets, the six object scenes and their
     // effects, every picture, sprites, the two loaded-scene segments, the frame target.
     void LoadAssets() override;
-    // speedFactor 0.7.
+    // speedFactor 0.7; the run's state as it stands now is where seeks start from.
     void AfterSoundtrackStart() override;
-    // One timeline frame; it ticks the frame clock last.
+    // One timeline frame of the run; it ticks the run's frame clock last.
     void Frame() override;
+    timeline::FrameClock& frameClock() override { return show_.frameClock; }
+    // Exact seeking once the soundtrack has started (null before, or without a device).
+    ShowControl* showControl() override;
 
-    gfx::gl::GlRenderDevice* device() const { return device_.get(); }
+    gfx::gl::Device* device() const { return device_.get(); }
+    // Everything the run has changed so far.
+    timeline::ShowState& show() { return show_; }
+    ShowSeeker* seeker() { return seeker_.get(); }
 
   private:
-    std::unique_ptr<gfx::gl::GlRenderDevice> device_;
+    void PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) override;
+    std::vector<gfx::Surface*> KeptTargets() override;
+    void ResetKeptTargets() override;
+
+    std::unique_ptr<gfx::gl::Device> device_;
+    timeline::ShowState show_;
+    std::unique_ptr<ShowSeeker> seeker_;
     // The object scenes of the load routine; the effects keep pointers into them.
     std::unique_ptr<Scene> metalScene_, ringScene_, centreScene_, rotatingScene_, gridScene_,
         endScene_;
