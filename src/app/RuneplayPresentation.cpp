@@ -51,6 +51,7 @@ bool RuneplayPresentation::CreateDevice(platform::Window* window, const Options&
         settings.windowed = options.windowMode == platform::WindowMode::Windowed ? 1 : 0;
         settings.hardwareVertexProcessing = 1;
     }
+    snapshotsWhilePlaying_ = !options.render();
     std::string reason;
     device_ = CreateRenderDevice(settings, window ? window->sdlWindow() : nullptr,
                                  [&reason](const std::string& text) { reason = text; });
@@ -209,7 +210,10 @@ void RuneplayPresentation::AfterSoundtrackStart() {
     if (RenderDevice) seeker_ = std::make_unique<ShowSeeker>(self, show_);
 }
 
-void RuneplayPresentation::Frame() { timeline::theTimeline.Frame(show_); }
+void RuneplayPresentation::Frame() {
+    timeline::theTimeline.Frame(show_);
+    if (snapshotsWhilePlaying_ && seeker_) seeker_->MakeNextSnapshot();
+}
 
 ShowControl* RuneplayPresentation::showControl() { return seeker_.get(); }
 
@@ -229,6 +233,10 @@ std::vector<gfx::Surface*> RuneplayPresentation::KeptTargets() {
          {&effects::waterScene.mirrorTarget, &effects::waterScene.surfaceTarget})
         if (target->created()) kept.push_back(target->targetSurface);
     return kept;
+}
+
+bool RuneplayPresentation::DrawsIntoKeptTargets(uint32_t position) {
+    return timeline::kSegmentB.contains(position) || timeline::kSegmentC.contains(position);
 }
 
 void RuneplayPresentation::ResetKeptTargets() {

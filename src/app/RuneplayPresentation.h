@@ -23,7 +23,8 @@ class RuneplayPresentation : public Presentation, private SeekableShow {
     ~RuneplayPresentation() override;
 
     // Headless (EGL) without a window, else presenting into it; the size and format come from
-    // the setup dialog's settings when it has filled them, else from the command line.
+    // the setup dialog's settings when it has filled them, else from the command line. A run
+    // that plays (no still, no capture) makes the seeking snapshots while it plays.
     bool CreateDevice(platform::Window* window, const Options& options,
                       std::string* error) override;
     // Load steps 2 to 22: overlays, glow, render targets, the six object scenes and their
@@ -31,7 +32,8 @@ class RuneplayPresentation : public Presentation, private SeekableShow {
     void LoadAssets() override;
     // speedFactor 0.7; the run's state as it stands now is where seeks start from.
     void AfterSoundtrackStart() override;
-    // One timeline frame of the run; it ticks the run's frame clock last.
+    // One timeline frame of the run; it ticks the run's frame clock last. While playing, one
+    // more seeking snapshot after it until every one is made (a few milliseconds).
     void Frame() override;
     timeline::FrameClock& frameClock() override { return show_.frameClock; }
     // Exact seeking once the soundtrack has started (null before, or without a device).
@@ -46,10 +48,14 @@ class RuneplayPresentation : public Presentation, private SeekableShow {
     void PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) override;
     std::vector<gfx::Surface*> KeptTargets() override;
     void ResetKeptTargets() override;
+    bool DrawsIntoKeptTargets(uint32_t position) override;
 
     std::unique_ptr<gfx::gl::Device> device_;
     timeline::ShowState show_;
     std::unique_ptr<ShowSeeker> seeker_;
+    // A run that plays (not a still or a capture) makes the snapshots seeks use a few
+    // milliseconds a frame, so that loading takes no longer and seeks soon find them made.
+    bool snapshotsWhilePlaying_ = false;
     // The object scenes of the load routine; the effects keep pointers into them.
     std::unique_ptr<Scene> metalScene_, ringScene_, centreScene_, rotatingScene_, gridScene_,
         endScene_;

@@ -104,6 +104,18 @@ uint32_t ShowSeeker::SeekTo(uint64_t position) {
     return reading;
 }
 
+bool ShowSeeker::MakeNextSnapshot() {
+    UseTrack();
+    if (length_ == UINT64_MAX) return false;  // no track: no end to make them up to
+    const FrameGrid grid{format_, kStillFramesPerSecond, 0};
+    const uint64_t next = snapshots_.back()->frame + kSnapshotSpacing;
+    if (next >= grid.FramesBefore(length_)) return false;
+    // Just past the frame's position, so that frame lies below it.
+    const size_t made = snapshots_.size();
+    MakeSnapshots(grid.Position(next) + format_.bytesPerFrame());
+    return snapshots_.size() > made;
+}
+
 void ShowSeeker::MakeSnapshots(uint64_t position) {
     UseTrack();
     const uint64_t target = Whole(std::min(position, length_));
@@ -130,19 +142,19 @@ void ShowSeeker::Play(uint64_t from, uint64_t end, bool draw) {
     };
     for (uint64_t k = snapshots_[nearest]->frame; k < end; ++k) {
         takeDue(k);
-        const bool drawn = draw && k >= from;
+        const uint64_t position = grid.Position(k);
+        const uint32_t at = static_cast<uint32_t>(std::min<uint64_t>(position, UINT32_MAX));
+        const bool drawn = draw && k >= from && show_.DrawsIntoKeptTargets(at);
         if (drawn && !reset) {
             show_.ResetKeptTargets();
             reset = true;
         }
-        const uint64_t position = grid.Position(k);
         platform::VirtualClockSet(ClockAt(kRenderClockStart, position, format_));
-        show_.PlayFrame(live_, static_cast<uint32_t>(std::min<uint64_t>(position, UINT32_MAX)),
-                        drawn);
+        show_.PlayFrame(live_, at, drawn);
         ++framesPlayed_;
     }
     takeDue(end);
-    // A target within the first frame: the targets as a still there finds them.
+    // Nothing drawn into them: reset, they hold what a still there finds.
     if (draw && !reset) show_.ResetKeptTargets();
 }
 

@@ -1,13 +1,14 @@
 // Exact seeking. A seek restores the nearest snapshot at or before its target and plays the
 // show on from there, unseen, on the virtual clock at 60 fps, exactly as a still plays from
 // the start of the soundtrack: the kept render targets are put back to what creation left
-// and the last two frames before the target are drawn, so the frame drawn next at the target
-// shows what the still there shows.
+// and the last two frames before the target are drawn (where they draw into those targets),
+// so the frame drawn next at the target shows what the still there shows.
 //
 // Snapshots come only from such unseen runs, never from the live one (whose timers follow the
 // real frame times): one every two seconds of show, each the show's state and the device's
 // state just before that frame of the 60 fps grid, starting from the state loading left.
-// They are made as seeks pass the last one made, or ahead of time by MakeSnapshots.
+// They are made as seeks pass the last one made, or ahead of time (MakeSnapshots, or one at a
+// time by MakeNextSnapshot), leaving the live run as it was.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +39,10 @@ class SeekableShow {
     virtual std::vector<gfx::Surface*> KeptTargets() = 0;
     // Every kept target back to what creation left there (drawn, never discarded).
     virtual void ResetKeptTargets() = 0;
+    // Whether the frame at `position` draws into the kept targets. Only such frames need
+    // drawing before a seek's target: whatever else a frame draws, the next one draws over
+    // before reading it.
+    virtual bool DrawsIntoKeptTargets(uint32_t position) = 0;
 };
 
 // Render-target textures that hold copies of the kept targets for snapshots of the live run,
@@ -89,6 +94,9 @@ class ShowSeeker final : public ShowControl {
     // Plays the unseen run on to `position` with every draw discarded, making the snapshots up
     // to there, and puts the live state, the device's state and the clock back as they were.
     void MakeSnapshots(uint64_t position);
+    // The same for the one snapshot after the last one made (a live run makes them a few
+    // milliseconds a frame this way); false once every snapshot of the track is made.
+    bool MakeNextSnapshot();
 
     // The live run as it stands, and back to such a moment: the show's state, the device's
     // state, what the kept render targets hold and the clock (which keeps its kind, real or

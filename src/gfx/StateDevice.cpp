@@ -600,8 +600,11 @@ DeviceState* StateDevice::stateBlock(DWORD token) {
 
 HRESULT StateDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
     if (!token || type != D3DSBT_ALL) return D3DERR_INVALIDCALL;
-    stateBlocks_.push_back(std::make_unique<DeviceState>(state_));
-    *token = static_cast<DWORD>(stateBlocks_.size());
+    // The slot of a deleted block is taken again, so making and deleting blocks runs on.
+    auto free = std::find(stateBlocks_.begin(), stateBlocks_.end(), nullptr);
+    if (free == stateBlocks_.end()) free = stateBlocks_.insert(free, nullptr);
+    *free = std::make_unique<DeviceState>(state_);
+    *token = static_cast<DWORD>(free - stateBlocks_.begin() + 1);
     return D3D_OK;
 }
 

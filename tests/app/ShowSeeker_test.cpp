@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/Capture.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/RecordingDevice.h"
@@ -37,6 +39,9 @@ class CountingShow final : public app::SeekableShow {
     }
     std::vector<gfx::Surface*> KeptTargets() override { return {}; }
     void ResetKeptTargets() override { resets.push_back(frames.size()); }
+    bool DrawsIntoKeptTargets(uint32_t position) override { return position < keptUntil; }
+
+    uint32_t keptUntil = UINT32_MAX;
 
     std::vector<Frame> frames;
     std::vector<size_t> resets;  // frames played before each reset
@@ -184,6 +189,37 @@ TEST_F(ShowSeekerTest, MakingSnapshotsAheadLeavesTheLiveRunAlone) {
     show_.frames.clear();
     seeker_->SeekTo(9 * kSecond);
     EXPECT_EQ(show_.frames.front().position, At(480));
+}
+
+TEST_F(ShowSeekerTest, FramesThatLeaveTheKeptTargetsAloneAreNotDrawn) {
+    show_.keptUntil = At(59);  // frame 58 draws into them, 59 does not
+    seeker_->SeekTo(kSecond);
+    ASSERT_EQ(show_.frames.size(), 60u);
+    EXPECT_TRUE(show_.frames[58].drawn);
+    EXPECT_FALSE(show_.frames[59].drawn);
+    EXPECT_THAT(show_.resets, ElementsAre(58u));
+    show_.frames.clear();
+    show_.resets.clear();
+    seeker_->SeekTo(2 * kSecond);
+    EXPECT_EQ(std::count_if(show_.frames.begin(), show_.frames.end(),
+                            [](const CountingShow::Frame& f) { return f.drawn; }),
+              0);
+    EXPECT_THAT(show_.resets, ElementsAre(show_.frames.size()));  // reset all the same
+}
+
+TEST_F(ShowSeekerTest, SnapshotsOneAtATimeUpToTheEndOfTheTrack) {
+    live_.shotIndex = 5;
+    platform::VirtualClockSet(777);
+    int made = 0;
+    while (seeker_->MakeNextSnapshot()) ++made;
+    // 60 s is 3600 frames: snapshots at 0, 120, ... 3480.
+    EXPECT_EQ(made, 29);
+    EXPECT_EQ(seeker_->snapshotCount(), 30u);
+    EXPECT_EQ(seeker_->snapshot(29).frame, 3480u);
+    EXPECT_EQ(show_.frames.size(), 3480u);
+    EXPECT_EQ(live_.shotIndex, 5);
+    EXPECT_EQ(platform::timeGetTime(), 777u);
+    EXPECT_FALSE(seeker_->MakeNextSnapshot());
 }
 
 TEST_F(ShowSeekerTest, ASnapshotOfTheLiveRunBringsBackItsStateDeviceStateAndClock) {

@@ -364,6 +364,11 @@ TEST(StateBlockTest, BadTokensAndPartialTypesAreRefused) {
     EXPECT_EQ(d.CaptureStateBlock(block), D3DERR_INVALIDCALL);
     EXPECT_EQ(d.DeleteStateBlock(block), D3DERR_INVALIDCALL);
     EXPECT_EQ(d.ApplyStateBlock(second), D3D_OK);
+    // A deleted block's token may come back for a new block.
+    DWORD third = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &third), D3D_OK);
+    EXPECT_EQ(third, block);
+    EXPECT_EQ(d.ApplyStateBlock(third), D3D_OK);
 }
 
 TEST(SurfaceCopyTest, CopiesRectanglesBetweenMemorySurfacesAndRefusesWhatDoesNotFit) {
