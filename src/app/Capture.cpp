@@ -1,12 +1,13 @@
 #include "app/Capture.h"
 
 #include <stb/stb_image_write.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "app/ShowControl.h"
 #include "assets/PackArchive.h"
@@ -15,7 +16,9 @@
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "platform/Input.h"
+#include "platform/OutputFile.h"
 #include "platform/Platform.h"
+#include "platform/StatusLine.h"
 
 namespace app {
 
@@ -66,10 +69,11 @@ class Renderer {
         PlayFrame(presentation_, player_, kRenderClockStart, position, draw);
     }
 
-    // Quit request or Escape.
+    // Quit request or Escape, held or tapped since the last look.
     static bool Interrupted() {
         if (platform::PumpMessages()) return true;
-        return platform::KeyState[platform::kVkEscape] != 0;
+        return platform::TakeKeyPress(platform::kVkEscape) ||
+               platform::KeyState[platform::kVkEscape] != 0;
     }
 
     // The show as a 60 fps run from the start has it just before its frame at `target`:
@@ -93,13 +97,14 @@ class Renderer {
         return argb.size() == static_cast<size_t>(width) * height;
     }
 
-    bool SaveFrame(const std::string& path, std::string* error) {
+    bool SaveFrame(platform::OutputFile& file, std::string* error) {
         uint32_t width = 0, height = 0;
         if (!ReadFrame(pixels_, width, height)) {
             *error = "the back buffer cannot be read";
+            file.Discard();
             return false;
         }
-        return WritePng(path, width, height, pixels_, error);
+        return WritePng(file, width, height, pixels_, error);
     }
 
   private:
@@ -115,20 +120,69 @@ int Fail(const std::string& text) {
 }
 
 int Interrupted() {
-    std::fprintf(stderr, "\nruneplay: interrupted\n");
+    platform::WriteErrorLine("runeplay: interrupted");
     return 1;
 }
 
+// Folders a file is written into are made as needed, as a capture makes its own.
+bool MakeParentFolders(const std::string& path, std::string* error) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (parent.empty() || std::filesystem::is_directory(parent, ec)) return true;
+    std::filesystem::create_directories(parent, ec);
+    if (ec) *error = "its folder \"" + parent.string() + "\" cannot be made: " + ec.message();
+    return !ec;
+}
+
+std::string Size(uint64_t bytes) {
+    if (bytes < 1000000) return std::to_string(bytes) + " bytes";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f MB (%llu bytes)", static_cast<double>(bytes) / 1e6,
+                  static_cast<unsigned long long>(bytes));
+    return text;
+}
+
+bool IsStandardOutput(const std::string& path) {
+    struct stat file {};
+    struct stat out {};
+    return stat(path.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 &&
+           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+}
+
 int RunStill(const Options& options, Renderer& r) {
+    const std::string& path = *options.stillOut;
+    std::string error;
+    // Opened before the pre-roll, so a file that cannot be written is known at once.
+    platform::OutputFile file;
+    if (!MakeParentFolders(path, &error) || !file.Open(path))
+        return Fail("The still \"" + path +
+                    "\" cannot be written: " + (error.empty() ? file.error() : error));
     const uint64_t target = r.Whole(options.still->ToBytes(r.format()));
     if (!r.PreRoll(target)) return Interrupted();
     r.Frame(target, true);
-    std::string error;
-    if (!r.SaveFrame(*options.stillOut, &error))
-        return Fail("The still \"" + *options.stillOut + "\" cannot be written: " + error);
-    std::printf("runeplay: wrote %s (soundtrack position %llu)\n", options.stillOut->c_str(),
-                static_cast<unsigned long long>(target));
+    if (!r.SaveFrame(file, &error))
+        return Fail("The still \"" + path + "\" cannot be written: " + error);
+    // A still written to standard output (--out /dev/stdout) keeps it to the picture alone.
+    std::fprintf(IsStandardOutput(path) ? stderr : stdout,
+                 "runeplay: wrote %s (soundtrack position %llu)\n", path.c_str(),
+                 static_cast<unsigned long long>(target));
     return 0;
+}
+
+// After the first frame: the whole capture, estimated from that frame's size, must fit the
+// free space of the folder's file system (a long span at a high rate would fill the disk).
+std::string CheckCaptureFits(const std::filesystem::path& dir, uint64_t firstFrameBytes,
+                             uint64_t frames, uint64_t soundBytes) {
+    const std::optional<uint64_t> free = platform::FreeSpace(dir.string());
+    if (!free) return {};
+    using Wide = unsigned __int128;
+    const Wide estimate = Wide{firstFrameBytes} * frames + 44 + soundBytes;
+    const uint64_t available = *free + firstFrameBytes;  // the first frame is already there
+    if (estimate <= available) return {};
+    const uint64_t shown = estimate > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(estimate);
+    return "The capture into \"" + dir.string() + "\" needs about " + Size(shown) + " (" +
+           std::to_string(frames) + " frames like the first, of " + Size(firstFrameBytes) +
+           ", and the sound), but its file system has only " + Size(available) + " free";
 }
 
 int RunCapture(const Options& options, Renderer& r, uint64_t length) {
@@ -138,22 +192,31 @@ int RunCapture(const Options& options, Renderer& r, uint64_t length) {
         return Fail("The capture span is empty: --to (" + std::to_string(to) +
                     " bytes) must lie after --from (" + std::to_string(from) + " bytes)");
     const std::filesystem::path dir(*options.captureDir);
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec)
-        return Fail("The capture folder \"" + dir.string() + "\" cannot be made: " + ec.message());
+    std::string error;
+    if (!PrepareCaptureFolder(dir.string(), options.overwrite, &error)) return Fail(error);
 
     if (!r.PreRoll(from)) return Interrupted();
     const FrameGrid& grid = plan.grid;
     const uint64_t frames = plan.frames;
     ProgressLine progress("capture", frames);
-    std::string error;
     char name[32];
     for (uint64_t k = 0; k < frames; ++k) {
         r.Frame(grid.Position(k), true);
         std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(k));
-        if (!r.SaveFrame((dir / name).string(), &error))
-            return Fail("The frame \"" + (dir / name).string() + "\" cannot be written: " + error);
+        const std::string path = (dir / name).string();
+        platform::OutputFile file;
+        if (!file.Open(path))
+            return Fail("The frame \"" + path + "\" cannot be written: " + file.error());
+        if (!r.SaveFrame(file, &error))
+            return Fail("The frame \"" + path + "\" cannot be written: " + error);
+        if (k == 0) {
+            const std::string tooBig =
+                CheckCaptureFits(dir, file.bytesWritten(), frames, to - from);
+            if (!tooBig.empty()) {
+                std::filesystem::remove(path);
+                return Fail(tooBig);
+            }
+        }
         if (r.Interrupted()) return Interrupted();
         progress.Update(k + 1);
     }
@@ -170,11 +233,10 @@ int RunCapture(const Options& options, Renderer& r, uint64_t length) {
         return Fail("\"" + wav + "\" cannot be written: " + error);
     std::printf(
         "runeplay: wrote %llu frames at %d fps and soundtrack.wav (%llu bytes of PCM) to %s\n"
-        "runeplay: ffmpeg -framerate %d -i '%s/frame_%%06d.png' -i '%s' -c:v libx264 "
-        "-pix_fmt yuv420p -c:a aac video.mp4\n",
+        "runeplay: %s\n",
         static_cast<unsigned long long>(frames), grid.fps,
-        static_cast<unsigned long long>(to - from), dir.string().c_str(), grid.fps,
-        dir.string().c_str(), wav.c_str());
+        static_cast<unsigned long long>(to - from), dir.string().c_str(),
+        FfmpegCommand(dir.string(), grid.fps).c_str());
     return 0;
 }
 
@@ -197,18 +259,25 @@ bool PreRoll(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32
     return true;
 }
 
+// The products below pass 64 bits for absurd positions; they are worked out in 128 bits and
+// held at the largest 64-bit value, which every caller treats as "past the end".
 uint64_t FrameGrid::Position(uint64_t k) const {
     if (fps <= 0 || format.rate <= 0) return start;
-    return start + k * static_cast<uint64_t>(format.rate) / static_cast<uint64_t>(fps) *
-                       format.bytesPerFrame();
+    using Wide = unsigned __int128;
+    const Wide offset = Wide{k} * static_cast<uint64_t>(format.rate) / static_cast<uint64_t>(fps) *
+                        format.bytesPerFrame();
+    const Wide position = Wide{start} + offset;
+    return position > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(position);
 }
 
 uint64_t FrameGrid::FramesBefore(uint64_t end) const {
     if (end <= start || fps <= 0 || format.rate <= 0 || format.bytesPerFrame() == 0) return 0;
+    using Wide = unsigned __int128;
     const uint64_t bpf = format.bytesPerFrame();
-    const uint64_t need = (end - start + bpf - 1) / bpf;  // sample frames up to `end`
+    const Wide need = (Wide{end} - start + bpf - 1) / bpf;  // sample frames up to `end`
     const uint64_t rate = static_cast<uint64_t>(format.rate);
-    return (need * static_cast<uint64_t>(fps) + rate - 1) / rate;
+    const Wide frames = (need * static_cast<uint64_t>(fps) + rate - 1) / rate;
+    return frames > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(frames);
 }
 
 CapturePlan PlanCapture(const Options& options, const audio::TrackFormat& format,
@@ -264,23 +333,34 @@ void ProgressLine::Update(uint64_t done) {
     const double rate = spent > 0 ? static_cast<double>(done) / spent : 0.0;
     const double left =
         rate > 0 ? static_cast<double>(total_ - std::min(done, total_)) / rate : 0.0;
-    std::fprintf(stderr, "\r%s: %llu/%llu frames, %.1f frames/s, %s left   ", label_.c_str(),
-                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total_),
-                 rate, MinutesSeconds(left).c_str());
-    std::fflush(stderr);
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %llu/%llu frames, %.1f frames/s, %s left   ",
+                  label_.c_str(), static_cast<unsigned long long>(done),
+                  static_cast<unsigned long long>(total_), rate, MinutesSeconds(left).c_str());
+    platform::WriteStatusLine(text);
 }
 
 void ProgressLine::Finish() {
     if (total_ == 0) return;
     lastShown_ = -1.0;
     Update(total_);
-    std::fputc('\n', stderr);
+    platform::EndStatusLine();
 }
 
-bool WritePng(const std::string& path, uint32_t width, uint32_t height,
+namespace {
+
+void WriteToOutputFile(void* context, void* data, int size) {
+    if (size > 0)
+        static_cast<platform::OutputFile*>(context)->Write(data, static_cast<size_t>(size));
+}
+
+}  // namespace
+
+bool WritePng(platform::OutputFile& file, uint32_t width, uint32_t height,
               const std::vector<uint32_t>& argb, std::string* error, int compressionLevel) {
     if (argb.size() != static_cast<size_t>(width) * height || width == 0 || height == 0) {
         *error = "no picture to write";
+        file.Discard();
         return false;
     }
     std::vector<uint8_t> rgb(argb.size() * 3);
@@ -290,12 +370,28 @@ bool WritePng(const std::string& path, uint32_t width, uint32_t height,
         rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
     }
     stbi_write_png_compression_level = compressionLevel;
-    if (!stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3,
-                        rgb.data(), static_cast<int>(width * 3))) {
-        *error = "the file cannot be written";
+    if (!stbi_write_png_to_func(WriteToOutputFile, &file, static_cast<int>(width),
+                                static_cast<int>(height), 3, rgb.data(),
+                                static_cast<int>(width * 3))) {
+        *error = file.ok() ? "the picture cannot be encoded" : file.error();
+        file.Discard();
+        return false;
+    }
+    if (!file.Commit()) {
+        *error = file.error();
         return false;
     }
     return true;
+}
+
+bool WritePng(const std::string& path, uint32_t width, uint32_t height,
+              const std::vector<uint32_t>& argb, std::string* error, int compressionLevel) {
+    platform::OutputFile file;
+    if (!file.Open(path)) {
+        *error = file.error();
+        return false;
+    }
+    return WritePng(file, width, height, argb, error, compressionLevel);
 }
 
 bool WriteWav(const std::string& path, const audio::TrackFormat& format,
@@ -320,28 +416,102 @@ bool WriteWav(const std::string& path, const audio::TrackFormat& format,
     header.insert(header.end(), {'d', 'a', 't', 'a'});
     PutLe(header, static_cast<uint32_t>(bytes), 4);
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        *error = "the file cannot be created";
+    platform::OutputFile out;
+    if (!out.Open(path)) {
+        *error = out.error();
         return false;
     }
-    out.write(reinterpret_cast<const char*>(header.data()),
-              static_cast<std::streamsize>(header.size()));
+    out.Write(header.data(), header.size());
     const uint64_t available = samples.size() * 2;
     const uint64_t copyEnd = std::min(to, available);
     if (copyEnd > from)
-        out.write(reinterpret_cast<const char*>(samples.data()) + from,
-                  static_cast<std::streamsize>(copyEnd - from));
-    std::vector<char> silence(64 * 1024, 0);
-    for (uint64_t left = bytes - (copyEnd > from ? copyEnd - from : 0); left > 0;) {
+        out.Write(reinterpret_cast<const char*>(samples.data()) + from,
+                  static_cast<size_t>(copyEnd - from));
+    const std::vector<char> silence(64 * 1024, 0);
+    for (uint64_t left = bytes - (copyEnd > from ? copyEnd - from : 0); left > 0 && out.ok();) {
         const uint64_t n = std::min<uint64_t>(left, silence.size());
-        out.write(silence.data(), static_cast<std::streamsize>(n));
+        out.Write(silence.data(), static_cast<size_t>(n));
         left -= n;
     }
-    out.flush();
-    if (!out) {
-        *error = "writing failed";
+    if (!out.Commit()) {
+        *error = out.error();
         return false;
+    }
+    return true;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string FfmpegCommand(const std::string& folder, int fps) {
+    // ffmpeg reads '%' in an image sequence name as the start of a pattern.
+    std::string pattern;
+    for (char c : folder) pattern += c == '%' ? std::string("%%") : std::string(1, c);
+    pattern += "/frame_%06d.png";
+    return "ffmpeg -framerate " + std::to_string(fps) + " -i " + ShellQuote(pattern) + " -i " +
+           ShellQuote(folder + "/soundtrack.wav") +
+           " -c:v libx264 -pix_fmt yuv420p -c:a aac video.mp4";
+}
+
+namespace {
+
+bool IsCaptureFile(const std::string& name) {
+    const bool frame = name.size() > 10 && name.rfind("frame_", 0) == 0 &&
+                       name.compare(name.size() - 4, 4, ".png") == 0;
+    return frame || name == "soundtrack.wav";
+}
+
+}  // namespace
+
+std::vector<std::string> EarlierCaptureFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (IsCaptureFile(name)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string EarlierCaptureRefusal(const std::string& folder,
+                                  const std::vector<std::string>& names) {
+    return "The capture folder \"" + folder + "\" holds " + std::to_string(names.size()) + " file" +
+           (names.size() == 1 ? "" : "s") + " of an earlier capture (" + names.front() +
+           (names.size() > 1 ? ", ..." : "") +
+           "), which would mix with this one: give --overwrite to remove them first, or choose "
+           "another folder";
+}
+
+bool PrepareCaptureFolder(const std::string& folder, bool overwrite, std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        *error = "The capture folder \"" + folder + "\" cannot be made: " + ec.message();
+        return false;
+    }
+    const std::vector<std::string> earlier = EarlierCaptureFiles(folder);
+    if (earlier.empty()) return true;
+    if (!overwrite) {
+        *error = EarlierCaptureRefusal(folder, earlier);
+        return false;
+    }
+    for (const std::string& name : earlier) {
+        const std::filesystem::path path = std::filesystem::path(folder) / name;
+        if (!std::filesystem::remove(path, ec) && ec) {
+            *error = "\"" + path.string() +
+                     "\" of an earlier capture cannot be removed: " + ec.message();
+            return false;
+        }
     }
     return true;
 }

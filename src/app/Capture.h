@@ -25,6 +25,10 @@
 #include "app/Engine.h"
 #include "audio/SoundtrackPlayer.h"
 
+namespace platform {
+class OutputFile;
+}
+
 namespace app {
 
 // The virtual clock's reading when the soundtrack starts.
@@ -32,7 +36,8 @@ constexpr uint32_t kRenderClockStart = 1000000;
 // The frame rate of the pre-roll and of stills.
 constexpr int kStillFramesPerSecond = 60;
 
-// Positions of a run at `fps` frames per second starting at `start` (bytes).
+// Positions of a run at `fps` frames per second starting at `start` (bytes). Results too large
+// for 64 bits are held at UINT64_MAX rather than wrapped.
 struct FrameGrid {
     audio::TrackFormat format;
     int fps = kStillFramesPerSecond;
@@ -97,16 +102,34 @@ class ProgressLine {
     double lastShown_ = -1.0;
 };
 
-// Writes 0xAARRGGBB pixels (rows from the top) as an RGB PNG. False with a reason. The
-// default compression is a quicker, slightly larger file: captures write thousands of them;
-// 8 gives the smallest files.
+// Writes 0xAARRGGBB pixels (rows from the top) as an RGB PNG into `file` (open) and commits
+// it. False with the reason (the system's, for a failed write); the file is then discarded.
+// The default compression is a quicker, slightly larger file: captures write thousands of
+// them; 8 gives the smallest files.
+bool WritePng(platform::OutputFile& file, uint32_t width, uint32_t height,
+              const std::vector<uint32_t>& argb, std::string* error, int compressionLevel = 4);
+// The same into the file `path`, which appears only when written whole.
 bool WritePng(const std::string& path, uint32_t width, uint32_t height,
               const std::vector<uint32_t>& argb, std::string* error, int compressionLevel = 4);
 
 // Writes PCM bytes [from, to) of `samples` (16-bit, interleaved) as a WAV file, zeros where
-// the span passes the end of the samples. False with a reason.
+// the span passes the end of the samples. False with the reason; no file is left then.
 bool WriteWav(const std::string& path, const audio::TrackFormat& format,
               const std::vector<int16_t>& samples, uint64_t from, uint64_t to, std::string* error);
+
+// `text` as one word of a POSIX shell command line, quoted.
+std::string ShellQuote(const std::string& text);
+// The ffmpeg command that joins a capture's frames and soundtrack.wav in `folder` into a video.
+std::string FfmpegCommand(const std::string& folder, int fps);
+
+// Names of files in `folder` that an earlier capture wrote there (frame_*.png, soundtrack.wav),
+// sorted; empty when there are none or the folder does not exist.
+std::vector<std::string> EarlierCaptureFiles(const std::string& folder);
+// Why a folder holding `names` of an earlier capture is refused without --overwrite.
+std::string EarlierCaptureRefusal(const std::string& folder, const std::vector<std::string>& names);
+// Makes the capture folder; with `overwrite` the files of an earlier capture are removed,
+// without it a folder holding any is refused. False with the reason.
+bool PrepareCaptureFolder(const std::string& folder, bool overwrite, std::string* error);
 
 // Plays every 60 fps frame of a run from the start of the soundtrack whose position lies below
 // `target`: before each, `player` is set to the frame's position and the virtual clock to

@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <functional>
 
 namespace app {
@@ -25,6 +27,18 @@ std::optional<uint64_t> ParseUnsigned(std::string_view text) {
     return value;
 }
 
+std::optional<int64_t> ParseSigned(std::string_view text) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    int64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// Far beyond any output's latency; a larger figure is a typing slip.
+constexpr int64_t kMaxAvOffsetMs = 10000;
+
 std::string SizeOption(Options& o, const std::string& v) {
     size_t x = v.find('x');
     auto w =
@@ -41,6 +55,20 @@ std::string SizeOption(Options& o, const std::string& v) {
 std::string PositionOption(std::optional<SoundtrackPosition>& target, const std::string& value) {
     target = ParseSoundtrackPosition(value);
     if (!target) return "expected a byte offset or mm:ss[.fff], got \"" + value + "\"";
+    return {};
+}
+
+// A position, or "end" for the end of the soundtrack (`atEnd` set, `target` left empty).
+std::string PositionOrEndOption(std::optional<SoundtrackPosition>& target, bool& atEnd,
+                                const std::string& value) {
+    if (value == "end") {
+        target.reset();
+        atEnd = true;
+        return {};
+    }
+    atEnd = false;
+    target = ParseSoundtrackPosition(value);
+    if (!target) return "expected a byte offset, mm:ss[.fff] or end, got \"" + value + "\"";
     return {};
 }
 
@@ -97,6 +125,22 @@ const std::vector<OptionSpec>& Table() {
              o.windowRequested = true;
              return {};
          }},
+        {"--av-offset", "MS",
+         "show the pictures MS milliseconds ahead of the sound (negative: behind), on top of "
+         "the output latency the sound system reports; [ and ] change it while playing",
+         [](Options& o, const std::string& v) -> std::string {
+             auto ms = ParseSigned(v);
+             if (!ms || *ms < -kMaxAvOffsetMs || *ms > kMaxAvOffsetMs)
+                 return "expected whole milliseconds from -" + std::to_string(kMaxAvOffsetMs) +
+                        " to " + std::to_string(kMaxAvOffsetMs) + ", got \"" + v + "\"";
+             o.avOffsetMs = static_cast<int>(*ms);
+             return {};
+         }},
+        {"--loop", nullptr, "start the show again from the beginning when the soundtrack ends",
+         [](Options& o, const std::string&) -> std::string {
+             o.loop = true;
+             return {};
+         }},
         {"--quit-after-frames", "N", "press Escape after N frames (scripted runs)",
          [](Options& o, const std::string& v) -> std::string {
              auto n = ParseUnsigned(v);
@@ -104,9 +148,11 @@ const std::vector<OptionSpec>& Table() {
              o.quitAfterFrames = *n;
              return {};
          }},
-        {"--escape-at", "POSITION",
-         "press Escape once the soundtrack reaches POSITION (scripted runs)",
-         [](Options& o, const std::string& v) { return PositionOption(o.escapeAt, v); }},
+        {"--escape-at", "POSITION|end",
+         "press Escape once the soundtrack reaches POSITION, or has ended (scripted runs)",
+         [](Options& o, const std::string& v) {
+             return PositionOrEndOption(o.escapeAt, o.escapeAtEnd, v);
+         }},
         {"--capture", "DIR",
          "render the frames of [--from, --to) at --fps into DIR as PNG files, with the "
          "soundtrack span as soundtrack.wav",
@@ -117,8 +163,11 @@ const std::vector<OptionSpec>& Table() {
          }},
         {"--from", "POSITION", "first captured frame (default 0)",
          [](Options& o, const std::string& v) { return PositionOption(o.captureFrom, v); }},
-        {"--to", "POSITION", "end of the capture, not included (default: end of the soundtrack)",
-         [](Options& o, const std::string& v) { return PositionOption(o.captureTo, v); }},
+        {"--to", "POSITION|end",
+         "end of the capture, not included (default: end, the end of the soundtrack)",
+         [](Options& o, const std::string& v) {
+             return PositionOrEndOption(o.captureTo, o.captureToEnd, v);
+         }},
         {"--fps", "F", "frames per second of the capture, 1 to 1000 (default 60)",
          [](Options& o, const std::string& v) -> std::string {
              auto n = ParseUnsigned(v);
@@ -126,6 +175,13 @@ const std::vector<OptionSpec>& Table() {
                  return "expected a whole number of frames per second from 1 to 1000, got \"" + v +
                         "\"";
              o.captureFps = static_cast<int>(*n);
+             return {};
+         }},
+        {"--overwrite", nullptr,
+         "remove the frames and soundtrack.wav of an earlier capture from the --capture folder "
+         "(without it such a folder is refused)",
+         [](Options& o, const std::string&) -> std::string {
+             o.overwrite = true;
              return {};
          }},
         {"--size", "WxH", "size of captured frames and stills (the same as --mode)", SizeOption},
@@ -153,11 +209,14 @@ CommandLine UsageError(const std::string& text) {
 // Options that only make sense together.
 std::string CheckRenderOptions(const Options& o) {
     if (o.captureDir && o.still) return "--capture and --still cannot be combined";
-    if (!o.captureDir && (o.captureFrom || o.captureTo || o.captureFps))
-        return "--from, --to and --fps belong to --capture";
+    if (!o.captureDir &&
+        (o.captureFrom || o.captureTo || o.captureToEnd || o.captureFps || o.overwrite))
+        return "--from, --to, --fps and --overwrite belong to --capture";
     if (o.still && !o.stillOut) return "--still needs --out FILE.png";
     if (o.stillOut && !o.still) return "--out belongs to --still";
     if (o.render() && o.start) return "--start cannot be combined with --capture or --still";
+    if (o.render() && (o.loop || o.avOffsetMs != 0))
+        return "--loop and --av-offset belong to playing, not to --capture or --still";
     if (o.captureFrom && o.captureTo && o.captureFrom->unit == o.captureTo->unit &&
         o.captureFrom->value >= o.captureTo->value)
         return "--to must lie after --from";
@@ -236,6 +295,50 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (std::string error = CheckRenderOptions(result.options); !error.empty())
         return UsageError(error);
     return result;
+}
+
+std::string DescribePosition(uint64_t bytes, const audio::TrackFormat& format) {
+    const uint64_t bpf = std::max<uint64_t>(format.bytesPerFrame(), 1);
+    const uint64_t rate = format.rate > 0 ? static_cast<uint64_t>(format.rate) : 1;
+    // Sample frames to milliseconds in two steps, so no position overflows on the way.
+    const uint64_t frames = bytes / bpf;
+    const uint64_t ms = frames / rate * 1000 + frames % rate * 1000 / rate;
+    char text[96];
+    std::snprintf(text, sizeof text, "%llu:%02llu.%03llu (%llu bytes)",
+                  static_cast<unsigned long long>(ms / 60000),
+                  static_cast<unsigned long long>(ms / 1000 % 60),
+                  static_cast<unsigned long long>(ms % 1000),
+                  static_cast<unsigned long long>(bytes));
+    return text;
+}
+
+std::string CheckPositions(const Options& o, const audio::TrackFormat& format,
+                           uint64_t lengthBytes) {
+    const uint64_t bpf = std::max<uint64_t>(format.bytesPerFrame(), 1);
+    auto whole = [bpf](uint64_t bytes) { return bytes / bpf * bpf; };
+    const std::string length = DescribePosition(lengthBytes, format);
+    std::string error;
+    auto check = [&](const char* name, const std::optional<SoundtrackPosition>& position) {
+        if (!error.empty() || !position) return;
+        const uint64_t bytes = position->ToBytes(format);
+        if (bytes > lengthBytes)
+            error = std::string(name) + " " + DescribePosition(bytes, format) +
+                    " lies past the end of the soundtrack, which is " + length + " long";
+    };
+    check("--start", o.start);
+    check("--still", o.still);
+    check("--escape-at", o.escapeAt);
+    check("--from", o.captureFrom);
+    check("--to", o.captureTo);
+    if (error.empty() && o.captureDir) {
+        const uint64_t from = whole(o.captureFrom ? o.captureFrom->ToBytes(format) : 0);
+        const uint64_t to = whole(o.captureTo ? o.captureTo->ToBytes(format) : lengthBytes);
+        if (to <= from)
+            error = "the capture span is empty: its end, " + DescribePosition(to, format) +
+                    ", must lie after --from " + DescribePosition(from, format) +
+                    " (the soundtrack is " + length + " long)";
+    }
+    return error;
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {

@@ -27,7 +27,8 @@ struct SoundtrackPosition {
     bool operator==(const SoundtrackPosition&) const = default;
 };
 
-// "123456" (bytes), "1:05", "01:05.250", "0:00.5"; nullopt for anything else.
+// "123456" (bytes), "1:05", "01:05.250", "0:00.5"; nullopt for anything else, and for a
+// number that does not fit 64 bits.
 std::optional<SoundtrackPosition> ParseSoundtrackPosition(std::string_view text);
 
 struct Options {
@@ -49,16 +50,26 @@ struct Options {
     // after the first frame whose soundtrack position has reached this point.
     std::optional<uint64_t> quitAfterFrames;
     std::optional<SoundtrackPosition> escapeAt;
+    // --escape-at end: once the soundtrack has played to its end.
+    bool escapeAtEnd = false;
     // --windowed or --fullscreen given: capture and stills then show their frames in a window.
     bool windowRequested = false;
+    // The player: milliseconds added to the heard position the timeline reads (on top of the
+    // output latency the sound system reports), and starting over when the soundtrack ends.
+    int avOffsetMs = 0;
+    bool loop = false;
 
     // Frame-exact rendering on the virtual clock. Capture: every frame of [from, to) at `fps`
     // as PNG files in `captureDir`, with the soundtrack span as a WAV file. Still: the one
     // frame at `still` as `stillOut`.
     std::optional<std::string> captureDir;
     std::optional<SoundtrackPosition> captureFrom;
-    std::optional<SoundtrackPosition> captureTo;
+    std::optional<SoundtrackPosition> captureTo;  // none: the soundtrack's end
+    bool captureToEnd = false;                    // --to end given
     std::optional<int> captureFps;
+    // Frames and soundtrack.wav of an earlier capture in captureDir are removed first; without
+    // it such a folder is refused, so two runs never mix.
+    bool overwrite = false;
     std::optional<SoundtrackPosition> still;
     std::optional<std::string> stillOut;
 
@@ -74,6 +85,15 @@ struct CommandLine {
 };
 
 constexpr int kUsageExitStatus = 2;
+
+// Every position of `options` against the soundtrack's decoded length (bytes): a position
+// past the end, or a capture span that holds nothing, is a usage error. Returns its text
+// (naming the length), empty when all positions lie within the track.
+std::string CheckPositions(const Options& options, const audio::TrackFormat& format,
+                           uint64_t lengthBytes);
+
+// A soundtrack position for messages: "2:05.250 (22089600 bytes)".
+std::string DescribePosition(uint64_t bytes, const audio::TrackFormat& format);
 
 // `args` are the arguments after the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "app/Capture.h"
+#include "app/Player.h"
 #include "app/ShowControl.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
@@ -21,10 +23,12 @@ Engine::Engine(Options options, Presentation& presentation)
     startPlayer_ = [this](const uint8_t* data, size_t size, uint64_t start, std::string* error) {
         return audio::StartSoundtrack(options_.audio, data, size, start, error);
     };
+    probeLatency_ = [] { return audio::ProbeOutputLatency(); };
 }
 
 Engine::~Engine() {
-    if (audio::Soundtrack() == player_.get()) audio::SetSoundtrack(nullptr);
+    if (audio::Soundtrack() == player_.get() || audio::Soundtrack() == soundtrack_.get())
+        audio::SetSoundtrack(nullptr);
 }
 
 int Engine::Run() {
@@ -39,6 +43,7 @@ int Engine::Run() {
         return platform::kFatalExitStatus;
     }
     if (!LoadAll()) return platform::kFatalExitStatus;
+    if (closedWhileCatchingUp_) return 1;
     return MainLoop();
 }
 
@@ -87,15 +92,32 @@ bool Engine::StartSoundtrack() {
         if (probe.Open(data, soundtrackSize_, &error))
             start = std::min(options_.start->ToBytes(probe.format()), probe.lengthBytes());
     }
-    if (error.empty() && start > 0) CatchUp(data, soundtrackSize_, start);
+    if (error.empty() && start > 0) {
+        CatchUp(data, soundtrackSize_, start);
+        if (closedWhileCatchingUp_) return true;
+    }
     if (error.empty()) player_ = startPlayer_(data, soundtrackSize_, start, &error);
     if (!player_) {
         platform::FatalError("The soundtrack \"" + std::string(kSoundtrackEntry) + "\" in \"" +
                              options_.packPath + "\" cannot be played: " + error);
         return false;
     }
-    audio::SetSoundtrack(player_.get());
+    // SDL cannot see what the sound system adds after its own buffer; where the server says,
+    // the pictures wait for it.
+    if (std::strcmp(player_->BackendName(), "sdl") == 0 && probeLatency_) {
+        const audio::OutputLatency latency = probeLatency_();
+        latencyMs_ = static_cast<int>(latency.milliseconds.value_or(0));
+        std::fprintf(stderr, "runeplay: %s%s\n", latency.description.c_str(),
+                     latency.milliseconds ? "; the pictures wait for it" : "");
+    }
+    soundtrack_ = std::make_unique<audio::ShiftedSoundtrack>(*player_);
+    soundtrack_->setOffsetMilliseconds(options_.avOffsetMs - latencyMs_);
+    audio::SetSoundtrack(soundtrack_.get());
+    // The position never passes the track's end, so a later point would never be reached.
+    const std::optional<uint64_t> length = player_->Length();
     if (options_.escapeAt) escapeAtBytes_ = options_.escapeAt->ToBytes(player_->Format());
+    if (options_.escapeAtEnd || (escapeAtBytes_ && length && *escapeAtBytes_ > *length))
+        escapeAtBytes_ = length;
     return true;
 }
 
@@ -105,34 +127,47 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     // A track that cannot be read is reported when the real player starts.
     if (stepped.Start(data, size, start, &error) != audio::StartResult::Started) return;
     // The show starts where its soundtrack does, then moves to the start position.
+    const bool wasVirtual = platform::IsVirtualClock();
+    const uint32_t clockAtStart = platform::timeGetTime();
     audio::SetSoundtrack(&stepped);
     presentation_.AfterSoundtrackStart();
     presentation_.frameClock().Start();
     caughtUp_ = true;
-    ShowControl* control = presentation_.showControl();
     // The music starts there and the clock goes on from the reading a whole run has there, so
-    // every timer keeps counting. A show that cannot be moved starts from its beginning.
-    if (control) {
-        const uint32_t reading = control->SeekTo(start);
-        if (platform::IsVirtualClock())
-            platform::VirtualClockSet(reading);
-        else
-            platform::UseRealClockFrom(reading);
-        const audio::TrackFormat format = stepped.Format();
-        const uint64_t ms = start / std::max<uint64_t>(format.bytesPerFrame(), 1) * 1000 /
-                            static_cast<uint64_t>(std::max(format.rate, 1));
-        std::fprintf(
-            stderr, "runeplay: the show starts at %llu:%02llu.%03llu (soundtrack byte %llu)\n",
-            static_cast<unsigned long long>(ms / 60000),
-            static_cast<unsigned long long>(ms / 1000 % 60),
-            static_cast<unsigned long long>(ms % 1000), static_cast<unsigned long long>(start));
+    // every timer keeps counting.
+    uint32_t reading = 0;
+    if (ShowControl* control = presentation_.showControl()) {
+        reading = control->SeekTo(start);
+    } else {
+        // A show that cannot be moved is played up to there unseen, as a still is.
+        platform::UseVirtualClock(clockAtStart);
+        PreRoll(presentation_, stepped, clockAtStart, start, [this] {
+            if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
+            if (platform::TakeKeyPress(platform::kVkEscape)) escapeDuringCatchUp_ = true;
+            // The main loop then ends after one frame.
+            return closedWhileCatchingUp_ || escapeDuringCatchUp_;
+        });
+        reading = ClockAt(clockAtStart, start, stepped.Format());
     }
     audio::SetSoundtrack(nullptr);
+    if (wasVirtual)
+        platform::VirtualClockSet(reading);
+    else
+        platform::UseRealClockFrom(reading);
+    if (closedWhileCatchingUp_ || escapeDuringCatchUp_) return;
+    const audio::TrackFormat format = stepped.Format();
+    const uint64_t ms = start / std::max<uint64_t>(format.bytesPerFrame(), 1) * 1000 /
+                        static_cast<uint64_t>(std::max(format.rate, 1));
+    std::fprintf(stderr, "runeplay: the show starts at %llu:%02llu.%03llu (soundtrack byte %llu)\n",
+                 static_cast<unsigned long long>(ms / 60000),
+                 static_cast<unsigned long long>(ms / 1000 % 60),
+                 static_cast<unsigned long long>(ms % 1000),
+                 static_cast<unsigned long long>(start));
 }
 
 void Engine::PressScriptedEscape() {
     if (scriptedEscapePressed_) return;
-    bool due = options_.quitAfterFrames && frames_ >= *options_.quitAfterFrames;
+    bool due = options_.quitAfterFrames && shown_ >= *options_.quitAfterFrames;
     if (escapeAtBytes_ && player_ && player_->Position() >= *escapeAtBytes_) due = true;
     if (!due) return;
     scriptedEscapePressed_ = true;
@@ -141,12 +176,33 @@ void Engine::PressScriptedEscape() {
 }
 
 int Engine::MainLoop() {
+    // A presentation driven without LoadAll (tests) reads no soundtrack of ours.
+    SteppedSoundtrackPlayer none;
+    audio::ShiftedSoundtrack unshifted(none);
+    PlayerSettings settings;
+    settings.loop = options_.loop;
+    settings.avOffsetMs = options_.avOffsetMs;
+    settings.latencyMs = latencyMs_;
+    Player player(presentation_, soundtrack_ ? *soundtrack_ : unshifted, window_.get(), settings);
+    bool escape = escapeDuringCatchUp_;
     for (;;) {
-        presentation_.Frame();
-        ++frames_;
+        if (player.FrameWanted()) {
+            presentation_.Frame();
+            ++frames_;
+            player.FrameDrawn();
+        } else {
+            player.ShowHeldFrame();
+        }
+        ++shown_;
         PressScriptedEscape();
         if (platform::PumpMessages()) return 1;  // window closed: end at once
-        if (platform::KeyState[platform::kVkEscape]) break;
+        // The latch, so a tap shorter than a frame is not lost; the state, for a key held
+        // since before the latch was last taken.
+        if (platform::TakeKeyPress(platform::kVkEscape) || escape ||
+            platform::KeyState[platform::kVkEscape])
+            break;
+        player.HandleInput();
+        if (afterInput_) afterInput_(player);
     }
     platform::ShowCursor(true);
     if (player_) player_->Stop();

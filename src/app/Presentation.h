@@ -3,6 +3,7 @@
 // is drawn, and each frame only ticks the frame clock.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "timeline/FrameClock.h"
@@ -47,6 +48,15 @@ class Presentation {
 
     // Seeking, for presentations that can be moved to any position; null where not.
     virtual ShowControl* showControl() { return nullptr; }
+
+    // Has `draw` paint into the window after each presented frame, outside the back buffer,
+    // so nothing it paints reaches stills, captures or screenshots (the player's overlay):
+    // it gets the window's drawable size, with the device's GL context current. An empty
+    // function removes it. False where there is no window to paint into.
+    virtual bool SetWindowOverlay(std::function<void(int width, int height)> draw) {
+        (void)draw;
+        return false;
+    }
 
   private:
     timeline::FrameClock frameClock_;

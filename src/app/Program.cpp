@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayModes.h"
 #include "app/Engine.h"
+#include "app/Preflight.h"
 #include "app/RuneplayPresentation.h"
 #include "app/SetupDialog.h"
 #include "platform/ErrorReport.h"
@@ -40,7 +41,11 @@ void ApplyDisplaySettings(const DisplaySettings& settings, Options& options) {
     options.refreshRate = static_cast<int>(settings.refreshRate);
 }
 
-int RunProgram(int argc, char** argv) { return RunProgram(argc, argv, ProgramParts{}); }
+int RunProgram(int argc, char** argv) {
+    ProgramParts parts;
+    parts.endProcessWithTheShow = true;
+    return RunProgram(argc, argv, parts);
+}
 
 int RunProgram(int argc, char** argv, const ProgramParts& parts) {
     CommandLine commandLine = ParseCommandLine(argc, argv);
@@ -49,6 +54,7 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
         return commandLine.exitStatus;
     }
     Options options = commandLine.options;
+    if (const std::optional<int> refused = Preflight(options)) return *refused;
     // Stills and captures take their size from the command line.
     if (options.headless || options.noDialog || options.render()) {
         displaySettings = SettingsFromOptions(options);
@@ -80,6 +86,11 @@ int RunProgram(int argc, char** argv, const ProgramParts& parts) {
         });
         status = options.render() ? RunRender(engine, *presentation) : engine.Run();
         platform::SetFatalHandler(nullptr);
+        if (parts.endProcessWithTheShow && !options.render()) {
+            platform::Shutdown();  // the window goes, a switched display mode comes back
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
         // The rendering device goes while the window its context draws into still exists.
         presentation.reset();
     }

@@ -55,6 +55,7 @@ bool RuneplayPresentation::CreateDevice(platform::Window* window, const Options&
     std::string reason;
     device_ = CreateRenderDevice(settings, window ? window->sdlWindow() : nullptr,
                                  [&reason](const std::string& text) { reason = text; });
+    windowed_ = window != nullptr;
     if (!device_) {
         if (error) *error = reason;
         return false;
@@ -245,6 +246,12 @@ void RuneplayPresentation::ResetKeptTargets() {
     effects::waterScene.mirrorTarget.reset();
     effects::waterScene.surfaceTarget.reset();
     if (device_) device_->setDiscardDraws(discarding);
+}
+
+bool RuneplayPresentation::SetWindowOverlay(std::function<void(int width, int height)> draw) {
+    if (!device_ || !windowed_) return false;
+    device_->setWindowOverlay(std::move(draw));
+    return true;
 }
 
 }  // namespace app

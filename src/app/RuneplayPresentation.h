@@ -38,6 +38,8 @@ class RuneplayPresentation : public Presentation, private SeekableShow {
     timeline::FrameClock& frameClock() override { return show_.frameClock; }
     // Exact seeking once the soundtrack has started (null before, or without a device).
     ShowControl* showControl() override;
+    // Through the GL device's window overlay; false for a headless device.
+    bool SetWindowOverlay(std::function<void(int width, int height)> draw) override;
 
     gfx::gl::Device* device() const { return device_.get(); }
     // Everything the run has changed so far.
@@ -56,6 +58,7 @@ class RuneplayPresentation : public Presentation, private SeekableShow {
     // A run that plays (not a still or a capture) makes the snapshots seeks use a few
     // milliseconds a frame, so that loading takes no longer and seeks soon find them made.
     bool snapshotsWhilePlaying_ = false;
+    bool windowed_ = false;
     // The object scenes of the load routine; the effects keep pointers into them.
     std::unique_ptr<Scene> metalScene_, ringScene_, centreScene_, rotatingScene_, gridScene_,
         endScene_;

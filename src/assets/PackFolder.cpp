@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/OutputFile.h"
+
 namespace assets {
 
 namespace fs = std::filesystem;
@@ -124,12 +126,10 @@ bool ExtractPack(const PackArchive& pack, const fs::path& folder, ExtractReport&
         fs::path target = folder / relative;
         std::error_code ec;
         fs::create_directories(target.parent_path(), ec);
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data.data()),
-                  static_cast<std::streamsize>(data.size()));
-        out.close();
-        if (!out) {
-            *error = "cannot write " + target.string();
+        std::string reason;
+        if (ec || !platform::WriteWholeFile(target.string(), data.data(), data.size(), &reason)) {
+            *error = "cannot write " + target.string() + ": " + (ec ? ec.message() : reason);
+            report.unwritten = target.string();
             return false;
         }
         report.written.push_back(entry.name);

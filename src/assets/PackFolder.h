@@ -24,11 +24,13 @@ std::filesystem::path SafeExtractPath(const std::string& entryName, std::string*
 struct ExtractReport {
     std::vector<std::string> written;
     std::vector<std::string> skipped;  // "name: reason"
+    std::string unwritten;             // the file whose write failed and stopped the extraction
 };
 
 // Writes every entry of `pack` below `folder`. Entries whose names are unsafe, or that a
 // previous entry already claimed (names compare without letter case, and the first one wins
-// as in lookups), are skipped and listed. False on a read or write failure.
+// as in lookups), are skipped and listed. False on a read or write failure; a file that
+// could not be written is not left behind, cut off (`unwritten` names it).
 bool ExtractPack(const PackArchive& pack, const std::filesystem::path& folder,
                  ExtractReport& report, std::string* error);
 

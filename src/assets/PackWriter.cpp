@@ -1,9 +1,9 @@
 #include "assets/PackWriter.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "assets/PackArchive.h"
+#include "platform/OutputFile.h"
 
 namespace assets {
 
@@ -52,16 +52,11 @@ std::vector<uint8_t> PackWriter::Build() const {
 }
 
 bool PackWriter::WriteFile(const std::string& path, std::string* error) const {
-    std::vector<uint8_t> bytes = Build();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        if (error) *error = "cannot create " + path;
-        return false;
-    }
-    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), f);
-    bool ok = std::fclose(f) == 0 && written == bytes.size();
-    if (!ok && error) *error = "cannot write " + path;
-    return ok;
+    const std::vector<uint8_t> bytes = Build();
+    std::string reason;
+    if (platform::WriteWholeFile(path, bytes.data(), bytes.size(), &reason)) return true;
+    if (error) *error = "cannot write " + path + ": " + reason;
+    return false;
 }
 
 }  // namespace assets

@@ -21,7 +21,8 @@ class PackWriter {
     // The whole pack as bytes: directory first, then the data blocks in insertion order.
     std::vector<uint8_t> Build() const;
 
-    // Builds and writes to `path`; false (with a message in `error`) on failure.
+    // Builds and writes to `path`, which appears only when written whole; false on failure,
+    // with "cannot write PATH: <the system's reason>" in `error`.
     bool WriteFile(const std::string& path, std::string* error = nullptr) const;
 
     size_t size() const { return entries_.size(); }

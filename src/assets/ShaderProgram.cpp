@@ -1,6 +1,7 @@
 #include "assets/ShaderProgram.h"
 
 #include <cstring>
+#include <set>
 
 #include "assets/PackArchive.h"
 #include "gfx/shader/TokenCheck.h"
@@ -9,17 +10,24 @@
 namespace assets {
 namespace {
 
+// Several effects create the same entry (the bump-lit scenes share their programs), and each
+// problem of a pack is one box, not one per creation.
+void ReportOnce(const std::string& text) {
+    static std::set<std::string> reported;
+    if (reported.insert(GlobalPack().archivePath() + '\n' + text).second) platform::ShowError(text);
+}
+
 // The device would refuse a malformed stream silently; say which entry and why.
 bool CheckProgram(const ShaderProgram& program, const std::string& entryName,
                   gfx::shader::ShaderType type) {
     std::string error;
     if (program.byteSize % 4 != 0) {
-        platform::ShowError(entryName + ": " + std::to_string(program.byteSize) +
-                            " bytes is not a whole number of 32-bit tokens");
+        ReportOnce(entryName + ": " + std::to_string(program.byteSize) +
+                   " bytes is not a whole number of 32-bit tokens");
         return false;
     }
     if (!gfx::shader::CheckTokens(program.function(), program.byteSize / 4, type, error)) {
-        platform::ShowError(entryName + ": " + error);
+        ReportOnce(entryName + ": " + error);
         return false;
     }
     return true;
@@ -51,7 +59,7 @@ DWORD CreateVertexProgram(IDirect3DDevice8& device, const std::string& entryName
     if (FAILED(device.CreateVertexShader(declaration, program.function(), program.byteSize, &handle,
                                          0)) &&
         checked)
-        platform::ShowError(entryName + ": the device refused the vertex program");
+        ReportOnce(entryName + ": the device refused the vertex program");
     return handle;
 }
 
@@ -61,7 +69,7 @@ DWORD CreatePixelProgram(IDirect3DDevice8& device, const std::string& entryName)
     const bool checked = CheckProgram(program, entryName, gfx::shader::ShaderType::Pixel);
     DWORD handle = 0;
     if (FAILED(device.CreatePixelShader(program.function(), program.byteSize, &handle)) && checked)
-        platform::ShowError(entryName + ": the device refused the pixel program");
+        ReportOnce(entryName + ": the device refused the pixel program");
     return handle;
 }
 

@@ -1,6 +1,7 @@
 // The silent soundtrack: the track is only measured, and its position runs with the platform
-// clock from the moment of Start. Under a virtual clock it moves exactly as far as the clock
-// is stepped, which makes capture and tests deterministic.
+// clock from the moment of Start (or of the last Seek), less the time spent paused. Under a
+// virtual clock it moves exactly as far as the clock is stepped, which makes capture and
+// tests deterministic; a pause leaves no rounding behind.
 #include <algorithm>
 
 #include "audio/SoundtrackPlayer.h"
@@ -23,6 +24,7 @@ class SilentPlayer final : public SoundtrackPlayer {
         startTime_ = platform::timeGetTime();
         started_ = true;
         stopped_ = false;
+        paused_ = false;
         return StartResult::Started;
     }
 
@@ -30,7 +32,8 @@ class SilentPlayer final : public SoundtrackPlayer {
         if (!started_) return 0;
         if (!stopped_) {
             // Unsigned difference: a clock wrap while playing still counts forward.
-            const uint64_t ms = platform::timeGetTime() - startTime_;
+            const uint32_t now = paused_ ? pauseTime_ : platform::timeGetTime();
+            const uint64_t ms = static_cast<uint32_t>(now - startTime_);
             uint64_t frame = startFrame_ + ms * static_cast<uint64_t>(format_.rate) / 1000;
             frame = std::min(frame, lengthFrames_);
             lastFrame_ = std::max(lastFrame_, frame);
@@ -42,6 +45,29 @@ class SilentPlayer final : public SoundtrackPlayer {
         if (!started_ || stopped_) return;
         Position();
         stopped_ = true;
+    }
+
+    void Pause() override {
+        if (!started_ || stopped_ || paused_) return;
+        pauseTime_ = platform::timeGetTime();
+        paused_ = true;
+        Position();
+    }
+
+    void Resume() override {
+        if (!started_ || stopped_ || !paused_) return;
+        paused_ = false;
+        startTime_ += platform::timeGetTime() - pauseTime_;  // the paused time is not played
+    }
+
+    bool paused() const override { return paused_; }
+
+    bool Seek(uint64_t position) override {
+        if (!started_ || stopped_) return false;
+        startFrame_ = std::min(position / format_.bytesPerFrame(), lengthFrames_);
+        lastFrame_ = startFrame_;
+        startTime_ = paused_ ? pauseTime_ : platform::timeGetTime();
+        return true;
     }
 
     std::optional<uint64_t> Length() const override {
@@ -57,8 +83,10 @@ class SilentPlayer final : public SoundtrackPlayer {
     uint64_t startFrame_ = 0;
     uint64_t lastFrame_ = 0;
     uint32_t startTime_ = 0;
+    uint32_t pauseTime_ = 0;
     bool started_ = false;
     bool stopped_ = false;
+    bool paused_ = false;
 };
 
 }  // namespace

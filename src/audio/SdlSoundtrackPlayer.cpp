@@ -6,6 +6,11 @@
 // frame runs from the start of buffer k-1 towards its end at the track's rate, never beyond
 // what has been handed over. Buffers are about 11 ms, which keeps the error of the model
 // well inside a frame of video.
+//
+// Pause stops the callbacks (SDL plays silence) and freezes the position; Resume and Seek
+// move the decoder to the frame wanted with the callback locked out, and the model starts
+// over there as at Start. What the system still holds of the sound before (one buffer)
+// plays out first.
 #include <SDL.h>
 #include <dlfcn.h>
 
@@ -58,6 +63,7 @@ class SdlPlayer final : public SoundtrackPlayer {
         Stop();
         started_ = false;
         stopped_ = false;
+        paused_ = false;
         if (!decoder_.Open(data, size, error)) return StartResult::BadTrack;
         format_ = decoder_.format();
         const uint64_t frameBytes = format_.bytesPerFrame();
@@ -100,7 +106,7 @@ class SdlPlayer final : public SoundtrackPlayer {
 
     uint64_t Position() override {
         if (!started_) return 0;
-        if (stopped_) return lastReported_ * format_.bytesPerFrame();
+        if (stopped_ || paused_) return lastReported_ * format_.bytesPerFrame();
         uint64_t playStart, playEnd, endFrame;
         SteadyClock::time_point stamp;
         {
@@ -127,6 +133,29 @@ class SdlPlayer final : public SoundtrackPlayer {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 
+    void Pause() override {
+        if (!started_ || stopped_ || paused_) return;
+        Position();  // freeze at what was heard last
+        paused_ = true;
+        SDL_PauseAudioDevice(device_, 1);
+    }
+
+    void Resume() override {
+        if (!started_ || stopped_ || !paused_) return;
+        // Whatever was decoded ahead of the pause is decoded again: the sound goes on from
+        // the frame the position stopped at.
+        Reposition(lastReported_);
+        paused_ = false;
+        SDL_PauseAudioDevice(device_, 0);
+    }
+
+    bool paused() const override { return paused_; }
+
+    bool Seek(uint64_t position) override {
+        if (!started_ || stopped_) return false;
+        return Reposition(position / format_.bytesPerFrame());
+    }
+
     std::optional<uint64_t> Length() const override {
         if (format_.rate == 0) return std::nullopt;
         return decoder_.lengthBytes();
@@ -135,6 +164,23 @@ class SdlPlayer final : public SoundtrackPlayer {
     const char* BackendName() const override { return "sdl"; }
 
   private:
+    bool Reposition(uint64_t frame) {
+        SDL_LockAudioDevice(device_);  // the decoder is the callback's until unlocked
+        std::string error;
+        const bool moved = decoder_.SeekFrame(frame, &error);
+        const uint64_t now = decoder_.frame();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            playStart_ = playEnd_ = nextStart_ = now;
+            stamp_ = SteadyClock::now();
+            endFrame_ = decoder_.lengthFrames();
+            callbacks_ = 0;
+        }
+        SDL_UnlockAudioDevice(device_);
+        lastReported_ = now;
+        return moved;
+    }
+
     static void SDLCALL Callback(void* self, Uint8* stream, int length) {
         static_cast<SdlPlayer*>(self)->Fill(stream, static_cast<size_t>(length));
     }
@@ -160,6 +206,7 @@ class SdlPlayer final : public SoundtrackPlayer {
     SDL_AudioDeviceID device_ = 0;
     bool started_ = false;
     bool stopped_ = false;
+    bool paused_ = false;
     uint64_t startFrame_ = 0;
     uint64_t lastReported_ = 0;  // main thread only
 

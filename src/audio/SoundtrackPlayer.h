@@ -29,12 +29,27 @@ class SoundtrackPlayer {
     virtual StartResult Start(const uint8_t* data, size_t size, uint64_t startPosition,
                               std::string* error) = 0;
 
-    // Bytes of decoded PCM before the sample heard now. Never decreases; stays at the end of
-    // the track once it has been played (nothing loops); frozen by Stop. 0 before Start.
+    // Bytes of decoded PCM before the sample heard now. Never decreases but by Seek; stays at
+    // the end of the track once it has been played (nothing loops); frozen by Pause and Stop.
+    // 0 before Start.
     virtual uint64_t Position() = 0;
 
     // Ends the sound output. Safe to call more than once.
     virtual void Stop() = 0;
+
+    // Sound and position stop where they are and go on from there; each is safe to repeat.
+    // Players that cannot pause ignore them.
+    virtual void Pause() {}
+    virtual void Resume() {}
+    virtual bool paused() const { return false; }
+
+    // Plays on from byte `position` (rounded down to a whole sample frame, held to the end),
+    // paused or not as before; Position() reads `position` until the sound moves on. False
+    // where the player cannot seek (or has not started, or has stopped).
+    virtual bool Seek(uint64_t position) {
+        (void)position;
+        return false;
+    }
 
     // The whole track's decoded byte count, once Start has read it.
     virtual std::optional<uint64_t> Length() const = 0;

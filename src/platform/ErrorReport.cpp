@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/Platform.h"
+#include "platform/StatusLine.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -25,8 +26,7 @@ FatalHandler& Fatal() {
 void DefaultReport(const std::string& caption, const std::string& text) {
     // Standard error always gets the text, so a run from a terminal or a script keeps it
     // even after the box is dismissed.
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    std::fflush(stderr);
+    WriteErrorLine(caption + ": " + text);
     if (VideoAvailable())
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
 }

@@ -12,6 +12,22 @@ int32_t KeyState[256] = {};
 
 namespace {
 
+// Latched presses; see Input.h. The queue is a ring: `queueStart` is the oldest entry.
+bool g_latched[256] = {};
+KeyPress g_queue[kKeyPressQueueLength];
+int g_queueStart = 0;
+int g_queueCount = 0;
+std::function<void(const SDL_Event&)> g_observer;
+
+void QueuePress(const KeyPress& press) {
+    if (g_queueCount == kKeyPressQueueLength) {
+        g_queueStart = (g_queueStart + 1) % kKeyPressQueueLength;
+        --g_queueCount;
+    }
+    g_queue[(g_queueStart + g_queueCount) % kKeyPressQueueLength] = press;
+    ++g_queueCount;
+}
+
 struct KeyPair {
     SDL_Keycode sdl;
     int vk;
@@ -115,8 +131,18 @@ bool DispatchEvent(const SDL_Event& event) {
                 KeyState[vk] = 0;
                 break;
             }
-            bool systemKey = vk == kVkMenu || vk == kVkF10 || (key.mod & KMOD_ALT) != 0;
-            if (!systemKey) KeyState[vk] = 1;
+            KeyPress press;
+            press.virtualKey = vk;
+            press.alt = (key.mod & KMOD_ALT) != 0;
+            press.ctrl = (key.mod & KMOD_CTRL) != 0;
+            press.shift = (key.mod & KMOD_SHIFT) != 0;
+            press.repeat = event.key.repeat != 0;
+            QueuePress(press);
+            bool systemKey = vk == kVkMenu || vk == kVkF10 || press.alt;
+            if (!systemKey) {
+                KeyState[vk] = 1;
+                g_latched[vk] = true;
+            }
             break;
         }
         default:
@@ -129,9 +155,42 @@ int PumpMessages() {
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (g_observer) g_observer(event);
         if (DispatchEvent(event)) return 1;
     }
     return 0;
+}
+
+bool WaitForMessage(int milliseconds) {
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
+    // Not SDL_WaitEventTimeout(nullptr, ...): after one that timed out, SDL 2.26 drops the
+    // event the next one finds. A millisecond's polling costs nothing here.
+    const Uint32 start = SDL_GetTicks();
+    for (;;) {
+        SDL_PumpEvents();
+        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return true;
+        if (SDL_GetTicks() - start >= static_cast<Uint32>(milliseconds)) return false;
+        SDL_Delay(1);
+    }
+}
+
+void SetEventObserver(std::function<void(const SDL_Event&)> observer) {
+    g_observer = std::move(observer);
+}
+
+bool TakeKeyPress(int virtualKey) {
+    if (virtualKey <= 0 || virtualKey > 255) return false;
+    const bool pressed = g_latched[virtualKey];
+    g_latched[virtualKey] = false;
+    return pressed;
+}
+
+bool NextKeyPress(KeyPress& press) {
+    if (g_queueCount == 0) return false;
+    press = g_queue[g_queueStart];
+    g_queueStart = (g_queueStart + 1) % kKeyPressQueueLength;
+    --g_queueCount;
+    return true;
 }
 
 bool PushKey(int virtualKey, bool down) {
@@ -149,6 +208,10 @@ bool PushKey(int virtualKey, bool down) {
     return SDL_PushEvent(&event) == 1;
 }
 
-void ClearKeyState() { std::memset(KeyState, 0, sizeof KeyState); }
+void ClearKeyState() {
+    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(g_latched, 0, sizeof g_latched);
+    g_queueStart = g_queueCount = 0;
+}
 
 }  // namespace platform

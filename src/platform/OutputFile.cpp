@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <system_error>
@@ -17,25 +19,48 @@ namespace platform {
 
 namespace {
 
-// Bytes all OutputFiles may still write before the test hook's "disk" is full.
+// Bytes all OutputFiles may still write before the test hook's "disk" is full. The disk is
+// every file, or only those below `folder` (as a small file system mounted there would be).
 struct WriteLimit {
     std::mutex mutex;
     std::optional<uint64_t> limit;
+    std::filesystem::path folder;  // empty: everywhere
     uint64_t total = 0;
 };
 
 WriteLimit& Limit() {
     static WriteLimit* limit = [] {
         auto* l = new WriteLimit;
+        // "BYTES" or "BYTES:FOLDER".
         if (const char* text = std::getenv("RUNEPLAY_WRITE_LIMIT")) {
             char* end = nullptr;
             errno = 0;
             const unsigned long long value = std::strtoull(text, &end, 10);
-            if (end != text && *end == '\0' && errno == 0) l->limit = value;
+            if (end != text && errno == 0 && (*end == '\0' || (*end == ':' && end[1] != '\0'))) {
+                l->limit = value;
+                if (*end == ':') l->folder = end + 1;
+            }
         }
         return l;
     }();
     return *limit;
+}
+
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : resolved;
+}
+
+// Whether the limit counts writes into `folder`.
+bool Limited(const std::string& folder) {
+    WriteLimit& l = Limit();
+    std::lock_guard lock(l.mutex);
+    if (!l.limit) return false;
+    if (l.folder.empty()) return true;
+    const std::filesystem::path inside = Resolved(folder), disk = Resolved(l.folder);
+    const auto [end, at] = std::mismatch(disk.begin(), disk.end(), inside.begin(), inside.end());
+    return end == disk.end();
 }
 
 // How much of `size` the limit lets through; the rest fails as a full disk would.
@@ -74,6 +99,22 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// /dev/stdout, /proc/self/fd/1 and their kind name something the program was given, never a
+// file of its own to replace, even where they lead to a regular file.
+bool IsSystemPath(const std::string& path) {
+    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+// The standard output or error stream whose file `info` describes, or -1.
+int StandardStream(const struct stat& info) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat stream {};
+        if (fstat(fd, &stream) == 0 && stream.st_dev == info.st_dev && stream.st_ino == info.st_ino)
+            return fd;
+    }
+    return -1;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
@@ -96,20 +137,25 @@ bool OutputFile::Open(const std::string& path) {
     // Through a link the file it names is replaced, so the link stays a link.
     std::string target = path;
     struct stat info {};
+    int stream = -1;
     if (stat(path.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
+        stream = StandardStream(info);
+        if (!S_ISREG(info.st_mode) || stream >= 0 || IsSystemPath(path)) {
             inPlace_ = true;
         } else if (char* resolved = realpath(path.c_str(), nullptr)) {
             target = resolved;
             std::free(resolved);
-            // /dev/stdout and its kind resolve into /proc when they lead to a regular file.
-            if (target.rfind("/proc/", 0) == 0 || target.rfind("/dev/", 0) == 0) inPlace_ = true;
+            if (IsSystemPath(target)) inPlace_ = true;
         }
     }
 
+    limited_ = Limited(Folder(inPlace_ ? path : target));
     if (inPlace_) {
         writingPath_ = path;
-        fd_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // Standard output redirected into a file (--out /dev/stdout >> log) goes on where the
+        // stream stands, as the shell opened it; reopened, the file would be cut to nothing.
+        fd_ = stream >= 0 ? fcntl(stream, F_DUPFD_CLOEXEC, 0)
+                          : open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd_ < 0) {
             Fail(errno);
             return false;
@@ -137,7 +183,7 @@ bool OutputFile::Write(const void* data, size_t size) {
     if (!error_.empty()) return false;
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const size_t allowed = Allowed(size);
+        const size_t allowed = limited_ ? Allowed(size) : size;
         if (allowed == 0) {
             Fail(ENOSPC);
             return false;
@@ -194,10 +240,23 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
     return false;
 }
 
-void SetWriteLimitForTesting(std::optional<uint64_t> limit) {
+std::optional<uint64_t> FreeSpace(const std::string& folder) {
+    std::optional<uint64_t> free;
+    struct statvfs info {};
+    if (statvfs(folder.c_str(), &info) == 0)
+        free = static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+    if (!Limited(folder)) return free;
+    WriteLimit& l = Limit();
+    std::lock_guard lock(l.mutex);
+    const uint64_t left = *l.limit > l.total ? *l.limit - l.total : 0;
+    return free ? std::min(*free, left) : left;
+}
+
+void SetWriteLimitForTesting(std::optional<uint64_t> limit, const std::string& folder) {
     WriteLimit& l = Limit();
     std::lock_guard lock(l.mutex);
     l.limit = limit;
+    l.folder = folder;
     l.total = 0;
 }
 

@@ -1,5 +1,6 @@
-// The demo window: titled "Engine", placed at (80, 80), created for OpenGL. The rendering
-// device creates its GL context on sdlWindow().
+// The demo window: titled "Engine", created for OpenGL; a window at (80, 80), a full-screen one
+// covering display 0 from its corner with or without a window manager. The rendering device
+// creates its GL context on sdlWindow().
 #pragma once
 
 #include <functional>
@@ -58,6 +59,12 @@ class Window {
     }
 
     void minimise();
+
+    // Between a window and full screen at the desktop's own mode (no display switch, so it is
+    // quick and safe while the show runs); the device scales its picture into whatever the
+    // window becomes. Leaving exclusive full screen gives the display its mode back. False
+    // with SDL's reason.
+    bool ToggleFullscreen(std::string* error);
 
     // The window event handling of PumpMessages.
     void handleSizeChanged(int width, int height);

@@ -59,9 +59,11 @@ bool ParseEmitterParameters(const uint8_t* data, size_t size, EmitterParameters&
     if (p.particleCount > kMaxParticles)
         return fail("asks for " + std::to_string(p.particleCount) + " particles, more than the " +
                     std::to_string(kMaxParticles) + " allowed");
+    // Infinities mean something (an end frame of +infinity: the colour never ends) and work out
+    // as the arithmetic gives; only a NaN is no number at all.
     const float numbers[] = {p.spread, p.lifeRange, p.speed, p.pointSize, p.startFrame, p.endFrame};
     for (float f : numbers) {
-        if (!std::isfinite(f)) return fail("holds a number that is not finite");
+        if (std::isnan(f)) return fail("holds a value that is not a number (NaN)");
     }
 
     // The name runs to its NUL; the record keeps 15 characters.

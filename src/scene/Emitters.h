@@ -47,7 +47,7 @@ struct EmitterParameters {
 };
 
 // Reads a parameter file image. False with the reason when it is shorter than its fixed part,
-// holds a non-finite number, or asks for 0 or more than kMaxParticles particles. A texture
+// holds a NaN, or asks for 0 or more than kMaxParticles particles (infinities are kept). A texture
 // name without its NUL within 16 bytes (or before the end of the file) is cut to what fits.
 bool ParseEmitterParameters(const uint8_t* data, size_t size, EmitterParameters& out,
                             std::string* reason);

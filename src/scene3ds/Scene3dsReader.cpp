@@ -39,8 +39,10 @@ void Scene3dsReader::error(size_t offset, const char* format, ...) {
 }
 
 void Scene3dsReader::fatal(const char* text) {
-    std::fputs(text, stdout);
-    std::fflush(stdout);
+    CountSceneFault();
+    std::FILE* out = SceneFatalStream ? SceneFatalStream : stdout;
+    std::fputs(text, out);
+    std::fflush(out);
     log.flush();
     SceneExitHook(EXIT_FAILURE);
     throw LoadAborted{};

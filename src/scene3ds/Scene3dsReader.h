@@ -69,8 +69,8 @@ class Scene3dsReader {
     // A damaged or unusable part of the file, reported with the entry name and offset.
     void error(size_t offset, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
-    // The loader's three fatal faults: `text` on standard output, then the process ends with
-    // a failure status. Throws LoadAborted when the exit hook returns.
+    // The loader's three fatal faults: `text` on SceneFatalStream (standard output), then the
+    // process ends with a failure status. Throws LoadAborted when the exit hook returns.
     [[noreturn]] void fatal(const char* text);
 
     // A name copied into a record; a name too long for it is reported and cut.

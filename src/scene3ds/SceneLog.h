@@ -14,23 +14,36 @@ extern std::string SceneLogPath;
 using SceneExitFunction = void (*)(int status);
 extern SceneExitFunction SceneExitHook;
 
+// Where a fatal fault's line goes: standard output (null here) as the engine has always
+// written it; a tool that keeps standard output for its own listing sends it to standard error.
+extern std::FILE* SceneFatalStream;
+
+// Faults reported so far by every load of this process (error lines and fatal faults), so a
+// tool can tell that a file was not read cleanly.
+size_t SceneFaultsReported();
+void CountSceneFault();
+// Whether a log of this process could not be written (said on standard error then).
+bool SceneLogWriteFailed();
+
 class SceneLog {
   public:
-    // Opens `path` for writing, truncating it. A file that cannot be opened is reported on
-    // standard error once; the account is then dropped.
+    // The account of one load, kept in memory and written to `path` whole (replacing what
+    // the previous load wrote) when the load ends or a fatal fault flushes it. A file that
+    // cannot be written is reported on standard error with the system's reason, once for
+    // each path in the process; the account is then dropped.
     explicit SceneLog(const std::string& path);
     ~SceneLog();
     SceneLog(const SceneLog&) = delete;
     SceneLog& operator=(const SceneLog&) = delete;
 
-    bool isOpen() const { return file_ != nullptr; }
-
     // One printf-style piece of the account, exactly as formatted.
     void write(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Writes the account so far to the file.
     void flush();
 
   private:
-    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string text_;
 };
 
 // A fault in a scene file: one line in the log and the same line on standard error, naming

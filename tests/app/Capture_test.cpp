@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/CommandLine.h"
+#include "platform/OutputFile.h"
 #include "support/ImageCompare.h"
 #include "support/SineMp3.h"
 #include "support/TempDir.h"
@@ -158,6 +159,101 @@ TEST(PngTest, WritesTheFrameUpright) {
     EXPECT_EQ(image.rgb[9], 0x10);
     EXPECT_FALSE(app::WritePng(dir.file("q.png"), 4, 2, argb, &error));
     EXPECT_FALSE(app::WritePng(dir.file("missing/q.png"), 3, 2, argb, &error));
+}
+
+// Absurd positions and rates give results held at the top, never wrapped to small ones.
+TEST(FrameGridTest, HugePositionsDoNotWrap) {
+    const FrameGrid grid{kStereo44, 1000, 0};
+    EXPECT_EQ(grid.FramesBefore(UINT64_MAX), 104573379102661858u);  // exact, not wrapped
+    EXPECT_EQ(grid.Position(UINT64_MAX), UINT64_MAX);
+    const FrameGrid late{kStereo44, 60, UINT64_MAX - 100};
+    EXPECT_EQ(late.Position(1000), UINT64_MAX);
+    EXPECT_EQ(late.FramesBefore(UINT64_MAX), 1u);
+}
+
+class WriteFailureTest : public testing::Test {
+  protected:
+    void TearDown() override { platform::SetWriteLimitForTesting(std::nullopt); }
+    size_t Entries() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                                 std::filesystem::directory_iterator()));
+    }
+    testsupport::TempDir dir;
+    const std::vector<uint32_t> argb = std::vector<uint32_t>(64 * 64, 0xFF336699);
+};
+
+TEST_F(WriteFailureTest, AFullDeviceIsNoSuccessAndGivesTheSystemsReason) {
+    std::string error;
+    EXPECT_FALSE(app::WritePng("/dev/full", 64, 64, argb, &error));
+    EXPECT_EQ(error, "No space left on device");
+    error.clear();
+    EXPECT_FALSE(app::WriteWav("/dev/full", kStereo44, std::vector<int16_t>(100), 0, 200, &error));
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_FALSE(app::WritePng(dir.file("no/folder/p.png"), 64, 64, argb, &error));
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+// A disk that fills part-way: the file that did not fit is not left behind, cut off, and an
+// older file of the same name stays as it was.
+TEST_F(WriteFailureTest, AFileThatDoesNotFitLeavesNothingBehind) {
+    std::string error;
+    ASSERT_TRUE(app::WritePng(dir.file("old.png"), 64, 64, argb, &error)) << error;
+    const auto oldSize = std::filesystem::file_size(dir.file("old.png"));
+    platform::SetWriteLimitForTesting(40);
+    EXPECT_FALSE(app::WritePng(dir.file("old.png"), 64, 64, argb, &error));
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_FALSE(app::WritePng(dir.file("new.png"), 64, 64, argb, &error));
+    platform::SetWriteLimitForTesting(100000);
+    EXPECT_FALSE(app::WriteWav(dir.file("s.wav"), kStereo44, std::vector<int16_t>(1000), 0, 1000000,
+                               &error));
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_EQ(Entries(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("old.png")), oldSize);
+}
+
+TEST(FfmpegLineTest, FolderNamesAreQuotedForAPosixShell) {
+    EXPECT_EQ(app::ShellQuote("plain"), "'plain'");
+    EXPECT_EQ(app::ShellQuote("it's here"), "'it'\\''s here'");
+    EXPECT_EQ(app::FfmpegCommand("out/it's", 30),
+              "ffmpeg -framerate 30 -i 'out/it'\\''s/frame_%06d.png' -i "
+              "'out/it'\\''s/soundtrack.wav' -c:v libx264 -pix_fmt yuv420p -c:a aac video.mp4");
+    // ffmpeg reads a '%' in the frame name as a pattern; a literal one is doubled there only.
+    EXPECT_EQ(app::FfmpegCommand("100%", 60),
+              "ffmpeg -framerate 60 -i '100%%/frame_%06d.png' -i '100%/soundtrack.wav' -c:v "
+              "libx264 -pix_fmt yuv420p -c:a aac video.mp4");
+    // The line runs in a shell as the text it was made from.
+    testsupport::TempDir dir;
+    const std::string folder = (dir.path() / "a 'b' $c `d` \\e").string();
+    const std::string command = "test \"$(printf '%s' " + app::ShellQuote(folder) + ")\" = '" +
+                                dir.path().string() + "/a '\\''b'\\'' $c `d` \\e'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+TEST(CaptureFolderTest, AFolderHoldingAnEarlierCaptureIsRefusedUnlessOverwriting) {
+    testsupport::TempDir dir;
+    const std::string folder = dir.file("cap");
+    std::string error;
+    ASSERT_TRUE(app::PrepareCaptureFolder(folder, false, &error)) << error;  // made
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    for (const char* name : {"frame_000000.png", "frame_000001.png", "soundtrack.wav", "notes.txt",
+                             "frame_list.txt", "myframe_000000.png"})
+        std::ofstream(std::filesystem::path(folder) / name) << "x";
+    EXPECT_THAT(app::EarlierCaptureFiles(folder),
+                testing::ElementsAre("frame_000000.png", "frame_000001.png", "soundtrack.wav"));
+    EXPECT_FALSE(app::PrepareCaptureFolder(folder, false, &error));
+    EXPECT_THAT(error, HasSubstr("holds 3 files of an earlier capture (frame_000000.png, ...)"));
+    EXPECT_THAT(error, HasSubstr("--overwrite"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "frame_000001.png"));
+    ASSERT_TRUE(app::PrepareCaptureFolder(folder, true, &error)) << error;
+    EXPECT_TRUE(app::EarlierCaptureFiles(folder).empty());
+    // Files a capture does not write are the user's.
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "notes.txt"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "frame_list.txt"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "myframe_000000.png"));
+    // A folder that cannot be made.
+    std::ofstream(dir.file("file")) << "x";
+    EXPECT_FALSE(app::PrepareCaptureFolder(dir.file("file/cap"), false, &error));
+    EXPECT_THAT(error, HasSubstr("cannot be made"));
 }
 
 TEST(RenderOptionsTest, CaptureAndStillOptions) {

@@ -7,6 +7,7 @@
 // intended change, write new references with
 //     RUNEPLAY_UPDATE_REFERENCES=1 build/tests/test_app --gtest_filter='Stills*'
 // and look at them before committing.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "assets/PackArchive.h"
+#include "assets/PackWriter.h"
 #include "support/ImageCompare.h"
 #include "support/ShowPack.h"
 #include "support/TempDir.h"
@@ -139,6 +142,35 @@ TEST_F(StillsTest, CaptureWritesEveryFrameAndTheExactSoundtrackSpan) {
     ASSERT_TRUE(testsupport::LoadPng(out + "/frame_000001.png", f1, &error)) << error;
     EXPECT_LT(f0.rgb[3 * (60 * 160 + 10)], 128);
     EXPECT_EQ(f1.rgb[3 * (60 * 160 + 10)], 255);
+}
+
+// A vertex program whose creation failed changes the picture (the glow's draws are skipped):
+// the report of it stands on a line of its own, not at the end of the pre-roll's progress.
+TEST_F(StillsTest, ADamagedVertexProgramIsReportedOnALineOfItsOwn) {
+    assets::PackArchive show;
+    std::string error;
+    ASSERT_TRUE(show.TryOpen(pack(), &error)) << error;
+    assets::PackWriter writer;
+    for (const assets::PackEntry& entry : show.entries()) {
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(show.TryReadEntry(entry, data, &error)) << error;
+        if (entry.name == "!shaders\\ShEf1.vso") data.at(4) = 0x63;  // an unknown opcode
+        writer.Add(entry.name, std::move(data));
+    }
+    const std::string damaged = dir_.file("damaged.dat");
+    ASSERT_TRUE(writer.WriteFile(damaged, &error)) << error;
+    const std::string command = "cd '" + dir_.path().string() + "' && '" + kProgram +
+                                "' --headless --pack '" + damaged +
+                                "' --still 0:01 --out s.png --size 64x48 > run.log 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(dir_.file("run.log"));
+    const std::string output(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(output.find("Error!!!: !shaders\\ShEf1.vso: token 1: unknown opcode 99"),
+              std::string::npos)
+        << output;
+    EXPECT_THAT(output, testing::ContainsRegex(
+                            "\ngfx: draw skipped: vertex shader [0-9]+ failed at its creation\n"))
+        << output;
 }
 
 TEST_F(StillsTest, AMissingPackIsReportedNotCrashed) {

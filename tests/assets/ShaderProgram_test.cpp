@@ -92,3 +92,21 @@ TEST_F(ShaderProgramTest, MissingEntryIsReportedByThePackAndCreatesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bump-lit scenes create the same programs four times over: a damaged one is one report
+// (one box when windowed), while each still gets its failed handle.
+TEST_F(ShaderProgramTest, EachProblemOfAnEntryIsReportedOnce) {
+    std::vector<DWORD> handles;
+    for (int i = 0; i < 4; ++i) {
+        handles.push_back(assets::CreatePixelProgram(device, "!shaders\\bad.pso"));
+        handles.push_back(assets::CreatePixelProgram(device, "!shaders\\odd.pso"));
+    }
+    ASSERT_EQ(reports.reports.size(), 2u);
+    EXPECT_NE(reports.reports[0].find("!shaders\\bad.pso"), std::string::npos);
+    EXPECT_NE(reports.reports[1].find("!shaders\\odd.pso"), std::string::npos);
+    for (DWORD h : handles) EXPECT_TRUE(device.pixelShaderObject(h)->failed);
+}
+
+}  // namespace

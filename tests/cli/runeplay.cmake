@@ -76,6 +76,15 @@ add_test(NAME cli.packtool_roundtrip COMMAND ${CMAKE_COMMAND}
   -DWORKDIR=${cli_work}/roundtrip -P ${CMAKE_CURRENT_LIST_DIR}/scripts/packtool_roundtrip.cmake)
 set_tests_properties(cli.packtool_roundtrip PROPERTIES ENVIRONMENT "${cli_env}")
 
+runeplay_cli_test(cli.packtool_help
+  "-DCOMMAND=$<TARGET_FILE:packtool>|--help" -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=^usage: packtool")
+
+if(TARGET segmentview)
+  runeplay_cli_test(cli.segmentview_help
+    "-DCOMMAND=$<TARGET_FILE:segmentview>|--help" -DEXPECT_STATUS=0
+    "-DEXPECT_OUTPUT=^usage: segmentview")
+endif()
+
 runeplay_cli_test(cli.packtool_list_damaged
   -DWRITE_FILE=${cli_work}/damaged-list.dat "-DWRITE_TEXT=XXXXXXXX" -DWORKDIR=${cli_work}
   "-DCOMMAND=$<TARGET_FILE:packtool>|list|${cli_work}/damaged-list.dat"

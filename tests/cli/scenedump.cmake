@@ -16,9 +16,30 @@ scenedump_cli_test(cli.scenedump_lists_a_scene
   "-DEXPECT_OUTPUT=2 meshes \\(1 emitters\\), 1 keyframer-only objects.*Node tree:\n  Box \\(0\\)\n  [$][$][$]DUMMY \\(1\\)\n    emitter01 \\(2\\)\n"
   "-DREJECT_OUTPUT=Error")
 
+# Faults go to standard error, and a file read with faults is not a clean dump: status 1.
 scenedump_cli_test(cli.scenedump_reports_a_damaged_scene
-  "-DCOMMAND=$<TARGET_FILE:scenedump>|${scenedump_seeds}/truncated.3ds" -DEXPECT_STATUS=0
-  "-DEXPECT_OUTPUT=truncated[.]3ds at byte 2: main chunk length 1725 runs past the end of the file \\(862 bytes\\)")
+  "-DCOMMAND=$<TARGET_FILE:scenedump>|${scenedump_seeds}/truncated.3ds" -DEXPECT_STATUS=1
+  "-DEXPECT_STDERR=truncated[.]3ds at byte 2: main chunk length 1725 runs past the end of the file \\(862 bytes\\)"
+  "-DREJECT_STDOUT=Error")
+
+# The loader's fatal fault (the editor chunk first in the main chunk: "MM" and "==" are the
+# ids 0x4D4D and 0x3D3D, the spaces lengths past the end) ends the load; its line goes to
+# standard error, not into the listing.
+scenedump_cli_test(cli.scenedump_reports_a_fatal_fault_on_standard_error
+  -DWRITE_FILE=${scenedump_work}/fatal.3ds "-DWRITE_TEXT=MM    ==    .."
+  "-DCOMMAND=$<TARGET_FILE:scenedump>|${scenedump_work}/fatal.3ds" -DEXPECT_STATUS=1
+  "-DEXPECT_STDERR=Error in 3ds file !.!.! " "-DREJECT_STDOUT=Error")
+
+# --log onto a full device: the listing is made, the log's failure said with the reason.
+if(EXISTS /dev/full)
+  scenedump_cli_test(cli.scenedump_log_onto_a_full_device
+    "-DCOMMAND=$<TARGET_FILE:scenedump>|--log|/dev/full|${scenedump_seeds}/full.3ds"
+    -DEXPECT_STATUS=3
+    "-DEXPECT_STDERR=Cannot write the scene log /dev/full: No space left on device")
+endif()
+
+scenedump_cli_test(cli.scenedump_help
+  "-DCOMMAND=$<TARGET_FILE:scenedump>|--help" -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=^usage: scenedump")
 
 scenedump_cli_test(cli.scenedump_missing_file
   "-DCOMMAND=$<TARGET_FILE:scenedump>|${scenedump_seeds}/no-such-scene.3ds" -DEXPECT_STATUS=1

@@ -17,9 +17,18 @@ if(TARGET sceneview AND TARGET kelvra_pack)
     -DEXPECT_STATUS=0
     "-DEXPECT_OUTPUT=still[.]png: scene3.scene123[.]3DS, camera 2 \\(Cam02\\), frame 200, 160x120")
 
-  sceneview_cli_test(cli.sceneview_camera_past_the_count_takes_the_last
-    "-DCOMMAND=$<TARGET_FILE:sceneview>|${sceneview_pack}:Scene2\\Scene.3ds|--camera|9|--size|64x48|--fog|0.0005,0x14140A|--out|${sceneview_work}/last.png"
-    -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=camera 9 \\(Cam06\\)")
+  # A camera the scene lacks would silently show another one.
+  sceneview_cli_test(cli.sceneview_camera_past_the_count_is_refused
+    "-DCOMMAND=$<TARGET_FILE:sceneview>|${sceneview_pack}:Scene2\\Scene.3ds|--camera|99|--size|64x48|--out|${sceneview_work}/none.png"
+    -DEXPECT_STATUS=2
+    "-DEXPECT_OUTPUT=--camera 99: Scene2.Scene[.]3ds has 6 cameras: 1 Cam01, 2 Cam02, 3 Cam03, 4 Cam04, 5 Cam05, 6 Cam06")
+
+  sceneview_cli_test(cli.sceneview_last_camera
+    "-DCOMMAND=$<TARGET_FILE:sceneview>|${sceneview_pack}:Scene2\\Scene.3ds|--camera|6|--size|64x48|--fog|0.0005,0x14140A|--out|${sceneview_work}/last.png"
+    -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=camera 6 \\(Cam06\\)")
+
+  sceneview_cli_test(cli.sceneview_help
+    "-DCOMMAND=$<TARGET_FILE:sceneview>|--help" -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=^usage: sceneview")
 
   sceneview_cli_test(cli.sceneview_usage
     "-DCOMMAND=$<TARGET_FILE:sceneview>" -DEXPECT_STATUS=2 "-DEXPECT_OUTPUT=no scene given.*usage: sceneview")

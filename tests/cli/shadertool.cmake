@@ -21,12 +21,16 @@ shadertool_cli_test(cli.shadertool_disassembles
   -DEXPECT_STATUS=0 "-DEXPECT_OUTPUT=^ps[.]1[.]1\n.*dp3_sat r0, t1_bx2, t3_bx2\n")
 set_tests_properties(cli.shadertool_disassembles PROPERTIES FIXTURES_REQUIRED shadertool_program)
 
-# A write that fails only when the file is flushed (the device is full) is an error.
+# A write that fails (the device is full) is an error with the system's reason.
 if(EXISTS /dev/full)
   shadertool_cli_test(cli.shadertool_reports_a_failed_write
     "-DCOMMAND=$<TARGET_FILE:shadertool>|asm|${shadertool_source}|-o|/dev/full"
-    -DEXPECT_STATUS=1 "-DEXPECT_OUTPUT=shadertool: cannot write /dev/full")
+    -DEXPECT_STATUS=3 "-DEXPECT_OUTPUT=shadertool: cannot write /dev/full: No space left on device")
 endif()
+
+shadertool_cli_test(cli.shadertool_help
+  "-DCOMMAND=$<TARGET_FILE:shadertool>|--help" -DEXPECT_STATUS=0
+  "-DEXPECT_OUTPUT=^usage: shadertool asm")
 
 shadertool_cli_test(cli.shadertool_reports_a_refused_program
   "-DCOMMAND=$<TARGET_FILE:shadertool>|asm|${shadertool_work}/bad.psa|-o|${shadertool_work}/bad.pso"

@@ -5,6 +5,11 @@
 
 #include <cstdlib>
 
+#ifdef RUNEPLAY_TEST_X11
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#endif
+
 #include "platform/Platform.h"
 #include "platform/Window.h"
 
@@ -66,6 +71,33 @@ class FullscreenUnderXvfb : public testing::Test {
     static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 };
 
+// Where the X server itself has the window, after it has handled every request (SDL's own
+// figures say what was asked, which a bare server without a window manager need not do).
+struct ServerGeometry {
+    int x = -1, y = -1, width = 0, height = 0;
+};
+ServerGeometry OnTheServer(SDL_Window* window) {
+    ServerGeometry g;
+#ifdef RUNEPLAY_TEST_X11
+    for (int i = 0; i < 10; ++i) SDL_PumpEvents();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return g;
+    Display* display = info.info.x11.display;
+    XSync(display, False);
+    ::Window child = 0;
+    XTranslateCoordinates(display, info.info.x11.window, DefaultRootWindow(display), 0, 0, &g.x,
+                          &g.y, &child);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, info.info.x11.window, &attributes);
+    g.width = attributes.width;
+    g.height = attributes.height;
+#else
+    (void)window;
+#endif
+    return g;
+}
+
 TEST_F(FullscreenUnderXvfb, AModeTheDisplayHasIsSwitchedTo) {
     platform::WindowOptions options;
     options.width = 640;
@@ -80,6 +112,34 @@ TEST_F(FullscreenUnderXvfb, AModeTheDisplayHasIsSwitchedTo) {
     EXPECT_TRUE(SDL_GetWindowFlags(window->sdlWindow()) & SDL_WINDOW_FULLSCREEN);
     EXPECT_EQ(window->width(), 640);
     EXPECT_EQ(window->height(), 480);
+}
+
+// No window manager runs under xvfb-run: nothing but the program places a full-screen window,
+// which must cover the display from its corner, whole.
+TEST_F(FullscreenUnderXvfb, AFullScreenWindowCoversTheDisplayWithoutAWindowManager) {
+#ifndef RUNEPLAY_TEST_X11
+    GTEST_SKIP() << "built without the X11 headers to ask the server";
+#endif
+    struct Case {
+        int width, height;
+        const char* what;
+    };
+    for (const Case& c : {Case{640, 480, "the display's own mode"},
+                          Case{800, 600, "a mode the display lacks (the desktop instead)"}}) {
+        SCOPED_TRACE(c.what);
+        platform::WindowOptions options;
+        options.width = c.width;
+        options.height = c.height;
+        options.mode = platform::WindowMode::Fullscreen;
+        std::string error;
+        auto window = platform::Window::Create(options, &error);
+        ASSERT_NE(window, nullptr) << error;
+        const ServerGeometry g = OnTheServer(window->sdlWindow());
+        EXPECT_EQ(g.x, 0);
+        EXPECT_EQ(g.y, 0);
+        EXPECT_EQ(g.width, 640);
+        EXPECT_EQ(g.height, 480);
+    }
 }
 
 TEST_F(FullscreenUnderXvfb, AModeTheDisplayLacksCoversTheDesktop) {

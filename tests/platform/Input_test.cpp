@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -73,11 +74,102 @@ TEST_F(InputTest, KeyDownSetsOneAndKeyUpClears) {
     EXPECT_EQ(KeyState[32], 0);
 }
 
-TEST_F(InputTest, PressAndReleaseInOnePumpLeavesZero) {
+TEST_F(InputTest, PressAndReleaseInOnePumpLeavesZeroButIsLatched) {
     ASSERT_TRUE(platform::PushKey(27, true));
     ASSERT_TRUE(platform::PushKey(27, false));
     EXPECT_EQ(platform::PumpMessages(), 0);
     EXPECT_EQ(KeyState[27], 0);
+    // The press is kept until taken, once.
+    EXPECT_TRUE(platform::TakeKeyPress(27));
+    EXPECT_FALSE(platform::TakeKeyPress(27));
+    platform::KeyPress press;
+    ASSERT_TRUE(platform::NextKeyPress(press));
+    EXPECT_EQ(press.virtualKey, 27);
+    EXPECT_FALSE(platform::NextKeyPress(press));
+}
+
+TEST_F(InputTest, HeldKeyIsLatchedOncePerPress) {
+    platform::DispatchEvent(KeyEvent(true, SDLK_ESCAPE));
+    EXPECT_TRUE(platform::TakeKeyPress(27));
+    EXPECT_FALSE(platform::TakeKeyPress(27));  // still held, not pressed again
+    EXPECT_EQ(KeyState[27], 1);
+    platform::DispatchEvent(KeyEvent(false, SDLK_ESCAPE));
+    platform::DispatchEvent(KeyEvent(true, SDLK_ESCAPE));
+    EXPECT_TRUE(platform::TakeKeyPress(27));
+    EXPECT_FALSE(platform::TakeKeyPress(0));
+    EXPECT_FALSE(platform::TakeKeyPress(256));
+}
+
+TEST_F(InputTest, PressesQueueInOrderWithModifiersAndRepeats) {
+    platform::DispatchEvent(KeyEvent(true, SDLK_RIGHT));
+    SDL_Event repeat = KeyEvent(true, SDLK_RIGHT);
+    repeat.key.repeat = 1;
+    platform::DispatchEvent(repeat);
+    platform::DispatchEvent(KeyEvent(false, SDLK_RIGHT));
+    platform::DispatchEvent(KeyEvent(true, SDLK_RETURN, KMOD_LALT));
+    platform::DispatchEvent(KeyEvent(true, SDLK_p, KMOD_LCTRL | KMOD_RSHIFT));
+    platform::KeyPress p;
+    ASSERT_TRUE(platform::NextKeyPress(p));
+    EXPECT_EQ(p.virtualKey, 0x27);
+    EXPECT_FALSE(p.repeat);
+    ASSERT_TRUE(platform::NextKeyPress(p));
+    EXPECT_EQ(p.virtualKey, 0x27);
+    EXPECT_TRUE(p.repeat);
+    // A system key goes into the queue (Alt+Enter), though not into KeyState or the latch.
+    ASSERT_TRUE(platform::NextKeyPress(p));
+    EXPECT_EQ(p.virtualKey, 13);
+    EXPECT_TRUE(p.alt);
+    EXPECT_EQ(KeyState[13], 0);
+    EXPECT_FALSE(platform::TakeKeyPress(13));
+    ASSERT_TRUE(platform::NextKeyPress(p));
+    EXPECT_EQ(p.virtualKey, 'P');
+    EXPECT_TRUE(p.ctrl);
+    EXPECT_TRUE(p.shift);
+    EXPECT_FALSE(p.alt);
+    EXPECT_FALSE(platform::NextKeyPress(p));
+}
+
+TEST_F(InputTest, AFullQueueKeepsTheNewestPressesAndEscapeStaysLatched) {
+    platform::DispatchEvent(KeyEvent(true, SDLK_ESCAPE));
+    for (int i = 0; i < platform::kKeyPressQueueLength + 10; ++i)
+        platform::DispatchEvent(KeyEvent(true, i % 2 ? SDLK_a : SDLK_b));
+    platform::KeyPress p;
+    int taken = 0;
+    while (platform::NextKeyPress(p)) {
+        EXPECT_NE(p.virtualKey, 27);
+        ++taken;
+    }
+    EXPECT_EQ(taken, platform::kKeyPressQueueLength);
+    EXPECT_EQ(p.virtualKey, 'A');  // the last one pressed
+    EXPECT_TRUE(platform::TakeKeyPress(27));
+}
+
+TEST_F(InputTest, ClearingForgetsLatchesAndQueue) {
+    platform::DispatchEvent(KeyEvent(true, SDLK_ESCAPE));
+    platform::ClearKeyState();
+    EXPECT_FALSE(platform::TakeKeyPress(27));
+    platform::KeyPress p;
+    EXPECT_FALSE(platform::NextKeyPress(p));
+}
+
+TEST_F(InputTest, TheObserverSeesEveryEventThePumpTakes) {
+    std::vector<Uint32> seen;
+    platform::SetEventObserver([&seen](const SDL_Event& e) { seen.push_back(e.type); });
+    ASSERT_TRUE(platform::PushKey('A', true));
+    ASSERT_TRUE(platform::PushKey('A', false));
+    EXPECT_EQ(platform::PumpMessages(), 0);
+    platform::SetEventObserver({});
+    ASSERT_TRUE(platform::PushKey('B', true));
+    EXPECT_EQ(platform::PumpMessages(), 0);
+    EXPECT_EQ(seen, (std::vector<Uint32>{SDL_KEYDOWN, SDL_KEYUP}));
+}
+
+TEST_F(InputTest, WaitingForAMessageLeavesItQueued) {
+    EXPECT_FALSE(platform::WaitForMessage(1));
+    ASSERT_TRUE(platform::PushKey('A', true));
+    EXPECT_TRUE(platform::WaitForMessage(1000));
+    EXPECT_EQ(platform::PumpMessages(), 0);
+    EXPECT_EQ(KeyState['A'], 1);
 }
 
 TEST_F(InputTest, HeldKeyStaysDownAcrossPumps) {

@@ -1,8 +1,11 @@
 #include "platform/OutputFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -84,6 +87,27 @@ TEST_F(OutputFileTest, AFullDiskIsReportedWithTheSystemsReasonAndLeavesNoFile) {
     EXPECT_EQ(error, "No space left on device");
 }
 
+// A "disk" mounted at one folder: files below it fill it, others are not counted, and the
+// free space below it is what is left of the limit.
+TEST_F(OutputFileTest, ALimitOnAFolderCountsOnlyTheFilesBelowIt) {
+    fs::create_directories(dir_ / "disk" / "deep");
+    platform::SetWriteLimitForTesting(10, (dir_ / "disk").string());
+    std::string error;
+    EXPECT_TRUE(
+        platform::WriteWholeFile((dir_ / "outside").string(), "0123456789abcdef", 16, &error));
+    EXPECT_TRUE(platform::WriteWholeFile((dir_ / "disk" / "a").string(), "012345", 6, &error));
+    EXPECT_EQ(platform::FreeSpace((dir_ / "disk" / "deep").string()), 4u);
+    EXPECT_FALSE(
+        platform::WriteWholeFile((dir_ / "disk" / "deep" / "b").string(), "01234", 5, &error));
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_FALSE(fs::exists(dir_ / "disk" / "deep" / "b"));
+    // A name that only begins like the folder is outside it.
+    EXPECT_TRUE(platform::WriteWholeFile((dir_ / "diskette").string(), "01234", 5, &error));
+    const std::optional<uint64_t> outside = platform::FreeSpace(dir_.string());
+    ASSERT_TRUE(outside);
+    EXPECT_GT(*outside, 4u);
+}
+
 TEST_F(OutputFileTest, AMissingFolderOrAnUnwritableOneIsRefusedAtOpen) {
     platform::OutputFile file;
     EXPECT_FALSE(file.Open((dir_ / "no" / "such" / "folder.png").string()));
@@ -112,6 +136,37 @@ TEST_F(OutputFileTest, DevicesAreWrittenInPlace) {
     EXPECT_FALSE(platform::WriteWholeFile("/dev/full", "abc", 3, &error));
     EXPECT_EQ(error, "No space left on device");
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+// Standard output redirected into a file: --out /dev/stdout >> log goes on after what the
+// file holds, in the very file the shell opened, never a new one renamed over it.
+TEST_F(OutputFileTest, StandardOutputIsWrittenWhereTheStreamStands) {
+    const fs::path log = dir_ / "log";
+    const int appended = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_GE(appended, 0);
+    ASSERT_EQ(write(appended, "HEAD", 4), 4);
+    struct stat before {};
+    ASSERT_EQ(fstat(appended, &before), 0);
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(appended, STDOUT_FILENO);
+    std::string writingPath;
+    bool written = false;
+    {
+        platform::OutputFile file;
+        written = file.Open("/dev/stdout") && file.Write("PNG", 3) && file.Commit();
+        writingPath = file.writingPath();
+    }
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    close(appended);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(writingPath, "/dev/stdout");
+    EXPECT_EQ(Read(log), "HEADPNG");
+    struct stat after {};
+    ASSERT_EQ(stat(log.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Entries(), 1u);
 }
 
 TEST_F(OutputFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {

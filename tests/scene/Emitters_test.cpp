@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <limits>
 
 #include "PreparedSceneFixture.h"
 #include "scene/Random.h"
@@ -104,7 +105,20 @@ TEST(EmitterFileParsing, RefusesShortAndImplausibleFiles) {
     odd.speed = std::nanf("");
     b = odd.bytes();
     EXPECT_FALSE(scene::ParseEmitterParameters(b.data(), b.size(), p, &reason));
-    EXPECT_THAT(reason, HasSubstr("not finite"));
+    EXPECT_THAT(reason, HasSubstr("not a number"));
+}
+
+// An end frame of +infinity is a colour that never ends; infinities are kept as they are.
+TEST(EmitterFileParsing, InfinitiesAreNumbers) {
+    EmitterFile f;
+    f.end = std::numeric_limits<float>::infinity();
+    f.start = -std::numeric_limits<float>::infinity();
+    const Bytes b = f.bytes();
+    scene::EmitterParameters p;
+    std::string reason;
+    ASSERT_TRUE(scene::ParseEmitterParameters(b.data(), b.size(), p, &reason)) << reason;
+    EXPECT_EQ(p.endFrame, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(p.startFrame, -std::numeric_limits<float>::infinity());
 }
 
 TEST(EmitterFileParsing, TextureNameIsCutToFifteenCharacters) {
@@ -219,6 +233,19 @@ TEST_F(Emitters, ColourOnlyStrictlyInsideTheFrameWindow) {
         UpdateAt(frame);
         for (uint32_t i = 0; i < record->particleCount; ++i)
             EXPECT_EQ(Particles()[i].colour, colour) << "frame " << frame;
+    }
+}
+
+TEST_F(Emitters, AnEndFrameOfInfinityColoursForEver) {
+    EmitterFile f;
+    f.life = 0;
+    f.end = std::numeric_limits<float>::infinity();
+    PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+    ASSERT_TRUE(record->active());
+    for (const float frame : {100.5f, 1e6f, 3e38f}) {
+        UpdateAt(frame);
+        for (uint32_t i = 0; i < record->particleCount; ++i)
+            EXPECT_EQ(Particles()[i].colour, 0x40102030u) << "frame " << frame;
     }
 }
 

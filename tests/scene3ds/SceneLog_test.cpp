@@ -1,4 +1,7 @@
+#include <unistd.h>
+
 #include "SceneLoadFixture.h"
+#include "platform/OutputFile.h"
 
 using namespace test3ds;
 
@@ -171,4 +174,32 @@ TEST_F(SceneLogAccount, SecondLoadRewritesTheLog) {
     EXPECT_EQ(log.find("First"), std::string::npos);
     EXPECT_NE(log.find("OBJECT name: Second \n"), std::string::npos);
     EXPECT_EQ(log.rfind("Read data from 3D STUDIO file", 0), 0u);
+}
+
+// Every load writes the log afresh; a folder that cannot take it (read-only, missing) is said
+// once with the system's reason, not once per scene, and the loads go on.
+TEST_F(SceneLogAccount, ALogThatCannotBeWrittenIsSaidOnce) {
+    scene3ds::SceneLogPath =
+        ::testing::TempDir() + "no-such-folder-" + std::to_string(getpid()) + "/engine.log";
+    std::string said;
+    for (int i = 0; i < 8; ++i) {
+        Scene other;
+        Load(File({MeshObject("Box", {0, 0, 0}, {}, "")}, {Keyframer(0, 1)}), &other);
+        EXPECT_NE(other.objects, nullptr);
+        said += err;
+    }
+    EXPECT_EQ(said, "Cannot write the scene log " + scene3ds::SceneLogPath +
+                        ": No such file or directory\n");
+}
+
+// The log is written whole when the load ends, so a full disk leaves no cut-off account.
+TEST_F(SceneLogAccount, AFullDiskLeavesNoCutOffLog) {
+    Load(File({MeshObject("First", {0, 0, 0}, {}, "")}, {Keyframer(0, 1)}));
+    const std::string first = Log();
+    platform::SetWriteLimitForTesting(40);
+    Scene second;
+    Load(File({MeshObject("Second", {0, 0, 0}, {}, "")}, {Keyframer(0, 1)}), &second);
+    platform::SetWriteLimitForTesting(std::nullopt);
+    EXPECT_EQ(Log(), first);
+    EXPECT_NE(err.find(": No space left on device\n"), std::string::npos) << err;
 }

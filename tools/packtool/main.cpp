@@ -14,17 +14,23 @@
 
 namespace {
 
+const char* const kUsage =
+    "usage: packtool build DIR OUT\n"
+    "       packtool list PACK\n"
+    "       packtool extract PACK DIR\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: packtool build DIR OUT\n"
-                 "       packtool list PACK\n"
-                 "       packtool extract PACK DIR\n");
+    std::fprintf(stderr, "%s", kUsage);
     return 2;
 }
 
-int Fail(const std::string& text) {
+// Exit statuses: 1 for input that cannot be used, 2 for a usage error, 3 for a failed write.
+constexpr int kBadInput = 1;
+constexpr int kWriteFailed = 3;
+
+int Fail(const std::string& text, int status = kBadInput) {
     std::fprintf(stderr, "packtool: %s\n", text.c_str());
-    return 1;
+    return status;
 }
 
 int Build(const char* folder, const char* out) {
@@ -33,7 +39,7 @@ int Build(const char* folder, const char* out) {
     std::string error;
     try {
         if (!assets::AddFolderToPack(folder, writer, &names, &error)) return Fail(error);
-        if (!writer.WriteFile(out, &error)) return Fail(error);
+        if (!writer.WriteFile(out, &error)) return Fail(error, kWriteFailed);
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
@@ -58,7 +64,7 @@ int Extract(const char* path, const char* folder) {
     bool ok = assets::ExtractPack(pack, folder, report, &error);
     for (const std::string& s : report.skipped)
         std::fprintf(stderr, "packtool: skipped %s\n", s.c_str());
-    if (!ok) return Fail(error);
+    if (!ok) return Fail(error, report.unwritten.empty() ? kBadInput : kWriteFailed);
     std::printf("packtool: %zu entries extracted to %s\n", report.written.size(), folder);
     return report.skipped.empty() ? 0 : 1;
 }
@@ -66,6 +72,10 @@ int Extract(const char* path, const char* folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "build") == 0) return Build(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "list") == 0) return List(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "extract") == 0) return Extract(argv[2], argv[3]);

@@ -16,8 +16,8 @@
 
 namespace {
 
-void Usage() {
-    std::fprintf(stderr,
+void Usage(std::FILE* out) {
+    std::fprintf(out,
                  "usage: scenedump [--log FILE] FILE.3ds\n"
                  "       scenedump [--log FILE] PACK:ENTRY\n"
                  "Lists the objects, materials, cameras, lights, node tree and track key counts\n"
@@ -51,29 +51,37 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
             logPath = argv[++i];
         } else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            Usage();
+            Usage(stdout);
             return 0;
         } else if (source.empty()) {
             source = argv[i];
         } else {
-            Usage();
+            Usage(stderr);
             return 2;
         }
     }
     if (source.empty()) {
-        Usage();
+        Usage(stderr);
         return 2;
     }
     scene3ds::SceneLogPath = logPath;
+    // Standard output is the listing; faults go to standard error, and a fatal one still lets
+    // the listing show what was read before it.
+    scene3ds::SceneFatalStream = stderr;
+    scene3ds::SceneExitHook = [](int) {};
 
     std::vector<uint8_t> data;
     std::string entryName = source;
     std::string packPath;
     if (SplitPackEntry(source, packPath, entryName)) {
         assets::PackArchive pack;
-        if (!pack.Open(packPath) || !pack.ReadInto(entryName, data)) {
-            std::fprintf(stderr, "scenedump: cannot read entry %s of pack %s\n", entryName.c_str(),
-                         packPath.c_str());
+        std::string error;
+        const assets::PackEntry* entry =
+            pack.TryOpen(packPath, &error) ? pack.Lookup(entryName) : nullptr;
+        if (entry == nullptr && error.empty()) error = "the pack holds no such entry";
+        if (!entry || !pack.TryReadEntry(*entry, data, &error)) {
+            std::fprintf(stderr, "scenedump: cannot read entry %s of pack %s: %s\n",
+                         entryName.c_str(), packPath.c_str(), error.c_str());
             return 1;
         }
     } else if (!ReadFile(source, data)) {
@@ -85,5 +93,12 @@ int main(int argc, char** argv) {
     Scene scene;
     Load3dsSceneFromMemory(entryName, data.data(), data.size(), scene);
     DumpScene(scene, source, std::cout);
-    return 0;
+    std::cout.flush();
+    if (!std::cout) {
+        std::fprintf(stderr, "scenedump: cannot write the listing: %s\n", std::strerror(errno));
+        return 3;
+    }
+    if (scene3ds::SceneLogWriteFailed()) return 3;  // said by the log
+    // A file read with faults is not a clean dump, whatever the listing shows.
+    return scene3ds::SceneFaultsReported() > 0 ? 1 : 0;
 }

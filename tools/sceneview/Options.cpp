@@ -54,7 +54,7 @@ const char* UsageText() {
     return "usage: sceneview PACK:ENTRY [options]\n"
            "Draws a loaded scene of a pack through one of its cameras, to a PNG file (headless)\n"
            "or in a window.\n"
-           "  --camera N          1-based camera index (above the count: the last)   [1]\n"
+           "  --camera N          1-based camera index, up to the scene's count       [1]\n"
            "  --frame F           scene frame of the still, or where --play starts    [0]\n"
            "  --play              animate in real time in a window until Escape\n"
            "                      (Space pauses, Left/Right change camera)\n"

@@ -32,8 +32,9 @@ namespace {
 
 using sceneview::Options;
 
-constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
+constexpr int kUsageStatus = 2;
+constexpr int kWriteFailedStatus = 3;
 
 bool IsFile(const std::string& path) {
     std::error_code ec;
@@ -67,21 +68,44 @@ struct PlayedScene {
     scene::SceneParticles particles;
 };
 
+// "1 Cam01, 2 Cam02, ...": what --camera can choose.
+std::string CameraList(const Scene& scene) {
+    std::string list;
+    uint32_t n = 0;
+    for (const SceneCamera* c = scene.cameras; c; c = c->next) {
+        if (n > 0) list += ", ";
+        list += std::to_string(++n) + " " + c->name.str();
+    }
+    return list;
+}
+
 // Loads and prepares the scene as a segment does: camera 1 selected and the settings made
-// before preparation. False when the pack holds no such scene.
-bool LoadScene(const Options& o, PlayedScene& played) {
+// before preparation. 0, or the exit status when the pack holds no such scene or the scene
+// no such camera.
+int LoadScene(const Options& o, PlayedScene& played) {
     Scene& scene = played.scene;
     ScenePathPrefix = o.prefix;
     scene::FlarePicturePath = FlarePicture(o);
     if (!assets::GlobalPack().Lookup(o.entry)) {
         std::fprintf(stderr, "sceneview: the pack %s holds no entry %s\n", o.pack.c_str(),
                      o.entry.c_str());
-        return false;
+        return kFailureStatus;
     }
     Load3dsScene(o.entry, scene);
     if (!scene.objects && !scene.cameras) {
         std::fprintf(stderr, "sceneview: %s holds no scene the engine can read\n", o.entry.c_str());
-        return false;
+        return kFailureStatus;
+    }
+    // A camera the scene lacks would silently show another one.
+    if (o.camera > 1 && o.camera > scene.cameraCount) {
+        if (scene.cameraCount == 0)
+            std::fprintf(stderr, "sceneview: --camera %u: %s has no cameras\n", o.camera,
+                         o.entry.c_str());
+        else
+            std::fprintf(stderr, "sceneview: --camera %u: %s has %u camera%s: %s\n", o.camera,
+                         o.entry.c_str(), static_cast<unsigned>(scene.cameraCount),
+                         scene.cameraCount == 1 ? "" : "s", CameraList(scene).c_str());
+        return kUsageStatus;
     }
     scene::SelectCamera(scene, 1);
     ApplySceneSettings(o, scene);
@@ -91,7 +115,7 @@ bool LoadScene(const Options& o, PlayedScene& played) {
     if (!scene.activeCamera)
         std::fprintf(stderr, "sceneview: %s has no camera; the view is left as it was\n",
                      o.entry.c_str());
-    return true;
+    return 0;
 }
 
 void DrawFrame(PlayedScene& played, float frame, uint32_t clearColour) {
@@ -129,7 +153,7 @@ int RenderStill(const Options& o) {
     });
     if (!device) return kFailureStatus;
     PlayedScene played;
-    if (!LoadScene(o, played)) return kFailureStatus;
+    if (const int status = LoadScene(o, played)) return status;
     WarmUp(played, o);
     DrawFrame(played, o.frame, o.clearColour);
     gfx::Surface* back = nullptr;
@@ -142,8 +166,8 @@ int RenderStill(const Options& o) {
     std::string error;
     if (!app::WritePng(o.out, static_cast<uint32_t>(o.width), static_cast<uint32_t>(o.height),
                        pixels, &error, 8)) {
-        std::fprintf(stderr, "sceneview: cannot write %s\n", o.out.c_str());
-        return kFailureStatus;
+        std::fprintf(stderr, "sceneview: cannot write %s: %s\n", o.out.c_str(), error.c_str());
+        return kWriteFailedStatus;
     }
     std::printf("%s: %s, camera %u (%s), frame %g, %dx%d\n", o.out.c_str(), o.entry.c_str(),
                 o.camera,
@@ -187,13 +211,13 @@ int ShowWindow(const Options& o) {
     if (!device) return kFailureStatus;
     PlayedScene played;
     Scene& scene = played.scene;
-    if (!LoadScene(o, played)) return kFailureStatus;
+    if (const int status = LoadScene(o, played)) return status;
     if (!o.play) WarmUp(played, o);
 
     const float first = static_cast<float>(scene.firstFrame);
     const float last = static_cast<float>(scene.lastFrame);
-    // Selection past the count keeps the last camera; the arrow keys step from the one shown.
-    uint32_t camera = std::min(o.camera, std::max<uint32_t>(scene.cameraCount, 1));
+    // The arrow keys step from the camera shown.
+    uint32_t camera = o.camera;
     bool paused = !o.play;
     float frame = o.frame;
     uint32_t previous = platform::timeGetTime();

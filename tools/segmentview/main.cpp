@@ -12,8 +12,6 @@
 //
 // --targets PREFIX also writes the water scene's mirror and surface targets as
 // PREFIX_mirror.png and PREFIX_surface.png.
-#include <stb/stb_image_write.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Capture.h"
 #include "app/DeviceSetup.h"
 #include "assets/PackArchive.h"
 #include "effects/objects/RenderTarget.h"
@@ -52,6 +51,9 @@ struct Options {
     std::vector<float> clips;  // several stills in one picture
     float bump = effects::water::kBumpScale;
 };
+
+// Exit statuses: 1 for input that cannot be used, 2 for a usage error, 3 for a failed write.
+constexpr int kWriteFailed = 3;
 
 const char kUsage[] =
     "usage: segmentview --segment B|C|D --out FILE.png [--pack FILE] [--size WxH]\n"
@@ -102,19 +104,21 @@ bool Parse(int argc, char** argv, Options& o) {
            o.width > 0 && o.height > 0;
 }
 
+// False after saying why on standard error.
 bool WritePng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h) {
-    std::vector<uint8_t> rgb(argb.size() * 3);
-    for (size_t i = 0; i < argb.size(); ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(argb[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
-    }
-    return stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3) != 0;
+    std::string error;
+    if (app::WritePng(path, static_cast<uint32_t>(w), static_cast<uint32_t>(h), argb, &error, 8))
+        return true;
+    std::fprintf(stderr, "segmentview: cannot write %s: %s\n", path.c_str(), error.c_str());
+    return false;
 }
 
 bool WritePng(const std::string& path, gfx::Surface* surface) {
     std::vector<uint32_t> argb;
-    if (!surface || FAILED(RenderDevice->ReadPixels(surface, argb))) return false;
+    if (!surface || FAILED(RenderDevice->ReadPixels(surface, argb))) {
+        std::fprintf(stderr, "segmentview: cannot read the picture for %s\n", path.c_str());
+        return false;
+    }
     return WritePng(path, argb, static_cast<int>(surface->width()),
                     static_cast<int>(surface->height()));
 }
@@ -138,6 +142,10 @@ void SegmentC(effects::WaterSceneState& water, scene::RandomGenerator& random, f
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     Options o;
     if (!Parse(argc, argv, o)) {
         std::fputs(kUsage, stderr);
@@ -212,10 +220,7 @@ int main(int argc, char** argv) {
     };
     if (o.clips.empty()) {
         still(o.segment == 'D' ? o.elapsed : o.clip);
-        if (!WritePng(o.out, frameTarget.targetSurface)) {
-            std::fprintf(stderr, "segmentview: cannot write %s\n", o.out.c_str());
-            return 1;
-        }
+        if (!WritePng(o.out, frameTarget.targetSurface)) return kWriteFailed;
     } else {
         const int columns = std::min<int>(3, static_cast<int>(o.clips.size()));
         const int rows = (static_cast<int>(o.clips.size()) + columns - 1) / columns;
@@ -231,15 +236,12 @@ int main(int argc, char** argv) {
                 std::copy_n(tile.begin() + static_cast<ptrdiff_t>(y) * o.width, o.width,
                             sheet.begin() + static_cast<ptrdiff_t>(y0 + y) * sheetWidth + x0);
         }
-        if (!WritePng(o.out, sheet, sheetWidth, rows * o.height)) {
-            std::fprintf(stderr, "segmentview: cannot write %s\n", o.out.c_str());
-            return 1;
-        }
+        if (!WritePng(o.out, sheet, sheetWidth, rows * o.height)) return kWriteFailed;
     }
-    if (!o.targets.empty() && o.segment != 'D') {
-        WritePng(o.targets + "_mirror.png", effects::waterScene.mirrorTarget.targetSurface);
-        WritePng(o.targets + "_surface.png", effects::waterScene.surfaceTarget.targetSurface);
-    }
+    if (!o.targets.empty() && o.segment != 'D' &&
+        (!WritePng(o.targets + "_mirror.png", effects::waterScene.mirrorTarget.targetSurface) ||
+         !WritePng(o.targets + "_surface.png", effects::waterScene.surfaceTarget.targetSurface)))
+        return kWriteFailed;
     std::printf("%s: segment %c, %dx%d\n", o.out.c_str(), o.segment, o.width, o.height);
     return 0;
 }

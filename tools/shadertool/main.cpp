@@ -13,14 +13,20 @@
 #include "gfx/shader/Assembler.h"
 #include "gfx/shader/Decoder.h"
 #include "gfx/shader/Translators.h"
+#include "platform/OutputFile.h"
 
 namespace {
 
+const char* const kUsage =
+    "usage: shadertool asm SOURCE -o OUTPUT\n"
+    "       shadertool disasm PROGRAM\n"
+    "       shadertool glsl PROGRAM\n";
+
+// Exit statuses: 1 for input that cannot be used, 2 for a usage error, 3 for a failed write.
+constexpr int kWriteFailed = 3;
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: shadertool asm SOURCE -o OUTPUT\n"
-                 "       shadertool disasm PROGRAM\n"
-                 "       shadertool glsl PROGRAM\n");
+    std::fprintf(stderr, "%s", kUsage);
     return 2;
 }
 
@@ -50,6 +56,10 @@ bool ReadTokens(const std::string& path, std::vector<uint32_t>& tokens) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     if (command == "asm") {
@@ -66,14 +76,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        std::ofstream out(output, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(tokens.data()),
-                  static_cast<std::streamsize>(tokens.size() * 4));
-        // The bytes may only reach the file when it is closed (a full disk shows there).
-        out.close();
-        if (out.fail()) {
-            std::fprintf(stderr, "shadertool: cannot write %s\n", output.c_str());
-            return 1;
+        if (!platform::WriteWholeFile(output, tokens.data(), tokens.size() * 4, &error)) {
+            std::fprintf(stderr, "shadertool: cannot write %s: %s\n", output.c_str(),
+                         error.c_str());
+            return kWriteFailed;
         }
         return 0;
     }

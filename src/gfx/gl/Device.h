@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,13 @@ class Device : public StateDevice {
     virtual void makeCurrent() = 0;
     // Returns once GL has carried out everything asked of it so far (for timing).
     virtual void finish() = 0;
+
+    // Drawn into the window after every presented frame, over the picture and outside the
+    // back buffer, so it never reaches what ReadPixels returns: `draw` gets the drawable size
+    // with the window's framebuffer bound, and may change any GL state (the device sets its
+    // own again). Never called headless or while draws are discarded.
+    using WindowOverlay = std::function<void(int width, int height)>;
+    virtual void setWindowOverlay(WindowOverlay draw) = 0;
 };
 
 // A device without a window (EGL). Null with a reason when no OpenGL 3.3 core context can

@@ -25,6 +25,7 @@
 #include <epoxy/gl.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,6 +63,8 @@ class GlRenderDevice final : public Device {
     std::string description() const override;
     void makeCurrent() override;
     void finish() override;
+
+    void setWindowOverlay(WindowOverlay draw) override { windowOverlay_ = std::move(draw); }
 
     HRESULT GetDeviceCaps(DeviceCaps* caps) override;
     // Values asking for something not drawn here are reported once; the state is kept.
@@ -154,6 +157,7 @@ class GlRenderDevice final : public Device {
 
     GlStateCache glState_;
     DeviceStats stats_;
+    WindowOverlay windowOverlay_;
 };
 
 }  // namespace gfx::gl

@@ -202,6 +202,14 @@ HRESULT GlRenderDevice::OnPresent() {
     // The window's rows count from the bottom: the copy turns the picture upright.
     glBlitFramebuffer(0, 0, bw, bh, dx, dy + dh, dx + dw, dy, GL_COLOR_BUFFER_BIT,
                       dw == bw && dh == bh ? GL_NEAREST : GL_LINEAR);
+    if (windowOverlay_) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        windowOverlay_(ww, wh);
+        glState_.invalidate();
+        vertexInput_.invalidate();
+        activeUnit_ = ~0u;
+        boundProgram_ = ~0u;
+    }
     context_->swapBuffers();
     boundColor_ = nullptr;  // rebind the render target before the next draw or clear
     boundDepth_ = nullptr;

@@ -1,6 +1,6 @@
 # Runs one command and checks its exit status and output.
 #   -DCOMMAND="prog|arg|..."  -DEXPECT_STATUS=N  [-DEXPECT_OUTPUT=regex]  [-DREJECT_OUTPUT=regex]
-#   [-DWORKDIR=dir]
+#   [-DEXPECT_STDERR=regex]  [-DREJECT_STDOUT=regex]  [-DWORKDIR=dir]
 #   [-DWRITE_FILE=path -DWRITE_TEXT=text] (written before anything runs)
 #   [-DPACKTOOL=path -DPACK=path -DNEEDS_ENTRY=name] (skipped, printing "SKIPPED:", when the
 #   pack does not hold the entry: the generated pack gains entries as its producers land)
@@ -36,4 +36,10 @@ if(DEFINED EXPECT_OUTPUT AND NOT "${out}${err}" MATCHES "${EXPECT_OUTPUT}")
 endif()
 if(DEFINED REJECT_OUTPUT AND "${out}${err}" MATCHES "${REJECT_OUTPUT}")
   message(FATAL_ERROR "output must not match: ${REJECT_OUTPUT}")
+endif()
+if(DEFINED EXPECT_STDERR AND NOT "${err}" MATCHES "${EXPECT_STDERR}")
+  message(FATAL_ERROR "standard error does not match: ${EXPECT_STDERR}")
+endif()
+if(DEFINED REJECT_STDOUT AND "${out}" MATCHES "${REJECT_STDOUT}")
+  message(FATAL_ERROR "standard output must not match: ${REJECT_STDOUT}")
 endif()
