@@ -1,21 +1,25 @@
 // Seeking the presentation itself, rendered headless on the show pack at a small size: the
-// frame after a seek, backward or forward, is the frame a still at that position shows; a
-// snapshot of the live run, restored, plays the same frames again; snapshots made ahead
-// leave the live run as it was.
+// frame after a seek, backward or forward, is the frame a still at that position shows (also
+// when the player's keys and its bar ask for it, paused); a snapshot of the live run,
+// restored, plays the same frames again; snapshots made ahead leave the live run as it was.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Capture.h"
 #include "app/Engine.h"
+#include "app/Player.h"
 #include "app/RuneplayPresentation.h"
 #include "app/ShowSeeker.h"
 #include "effects/scenes/WaterScene.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/gl/Device.h"
 #include "platform/Clock.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
 #include "scene/ScenePreparation.h"
 #include "support/ReportCapture.h"
 #include "support/ShowPack.h"
@@ -237,6 +241,132 @@ TEST_F(SeekTest, MakingSnapshotsAheadLeavesTheLiveRunAsItWas) {
     EXPECT_EQ(platform::timeGetTime(), clock);
     ASSERT_EQ(RenderDevice->ReadPixels(mirror, mirrorAfter), D3D_OK);
     EXPECT_TRUE(SamePicture(mirrorAfter, mirrorBefore));
+}
+
+// The player in the engine's main loop on the real show, paused, moved by its keys and by a
+// seek as its timeline bar makes one: backward and forward across the segments, each frame
+// it then shows is the still there, and it stays on screen, with the sound held at that
+// byte, until the next move. Resumed, the sound goes on from there.
+TEST_F(SeekTest, ThePausedPlayersSeeksShowTheStillsFrames) {
+    std::string error;
+    ASSERT_TRUE(platform::InitEvents(&error)) << error;
+    const audio::TrackFormat format{44100, 2};
+    const uint64_t minute = 60 * 176400, fiveSeconds = 5 * 176400;
+    const app::FrameGrid grid{format, app::kStillFramesPerSecond, 0};
+    const uint64_t water = 11466000;  // the sixth water shot
+    const uint64_t stepOn = grid.Position(grid.FramesBefore(water + 1));
+    const uint64_t stepBack = grid.Position(grid.FramesBefore(stepOn) - 1);
+
+    struct Move {
+        const char* what;
+        std::function<void(app::Player&)> ask;
+        uint64_t to;
+        Picture still;
+    };
+    auto key = [](int virtualKey) {
+        return [virtualKey](app::Player&) {
+            ASSERT_TRUE(platform::PushKey(virtualKey, true));
+            ASSERT_TRUE(platform::PushKey(virtualKey, false));
+        };
+    };
+    auto bar = [](uint64_t to) { return [to](app::Player& player) { player.SeekTo(to); }; };
+    std::vector<Move> moves = {
+        {"bar, on to the rotating mesh", bar(38000000), 38000000, {}},
+        {"Page Up, back to the credits", key(app::keys::kPageUp), 38000000 - minute, {}},
+        {"Left, back within them", key(app::keys::kLeft), 38000000 - minute - fiveSeconds, {}},
+        {"Home", key(app::keys::kHome), 0, {}},
+        {"bar, on to the water shots", bar(water), water, {}},
+        {"'.', a frame on", key(app::keys::kPeriod), stepOn, {}},
+        {"',', a frame back", key(app::keys::kComma), stepBack, {}},
+        {"Page Down, a minute on", key(app::keys::kPageDown), stepBack + minute, {}},
+    };
+    for (Move& move : moves) {
+        move.still = Still(move.to);
+        ASSERT_FALSE(move.still.empty()) << move.what;
+    }
+    engine_.reset();
+    presentation_.reset();
+    audio::SetSoundtrack(nullptr);
+
+    // From the picture screen, the sound silent on the virtual clock, which moves 16 ms a pass
+    // while the show plays.
+    platform::UseVirtualClock(300000);
+    options_.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Bytes, 20000000};
+    options_.quitAfterFrames = 400;  // should the moves never end
+    auto presentation = std::make_unique<app::RuneplayPresentation>();
+    app::Engine engine(options_, *presentation);
+    enum class Phase { Pausing, Moving, Holding, Resuming, Done } phase = Phase::Pausing;
+    size_t move = 0;
+    int pass = 0, askedIn = 0;
+    Picture held;
+    uint64_t framesThen = 0;
+    auto backBuffer = [] {
+        gfx::Surface* back = nullptr;
+        EXPECT_EQ(RenderDevice->GetBackBuffer(0, &back), D3D_OK);
+        return Read(back);
+    };
+    auto askNext = [&](app::Player& player) {
+        if (move < moves.size()) {
+            moves[move].ask(player);
+            askedIn = pass;
+            phase = Phase::Moving;
+        } else {
+            key('P')(player);
+            framesThen = engine.framesDrawn();
+            phase = Phase::Resuming;
+        }
+    };
+    engine.setAfterInput([&](app::Player& player) {
+        ++pass;
+        switch (phase) {
+            case Phase::Pausing:
+                if (player.paused())
+                    askNext(player);
+                else if (pass == 1)
+                    key('P')(player);
+                break;
+            case Phase::Moving:
+                // A key is taken in the next pass, its frame drawn in the one after.
+                if (pass > askedIn && !player.FrameWanted()) {
+                    const Move& m = moves[move];
+                    EXPECT_EQ(player.position(), m.to) << m.what;
+                    EXPECT_EQ(audio::Soundtrack()->Position(), m.to) << m.what;
+                    held = backBuffer();
+                    EXPECT_TRUE(SamePicture(held, m.still)) << m.what;
+                    framesThen = engine.framesDrawn();
+                    phase = Phase::Holding;
+                }
+                break;
+            case Phase::Holding:
+                EXPECT_TRUE(player.paused());
+                EXPECT_EQ(engine.framesDrawn(), framesThen) << moves[move].what;
+                EXPECT_EQ(audio::Soundtrack()->Position(), moves[move].to) << moves[move].what;
+                EXPECT_TRUE(backBuffer() == held) << moves[move].what;
+                ++move;
+                askNext(player);
+                break;
+            case Phase::Resuming:
+                if (engine.framesDrawn() > framesThen) {
+                    const uint64_t from = moves.back().to;
+                    EXPECT_FALSE(player.paused());
+                    EXPECT_GE(presentation->show().position, from);
+                    EXPECT_LE(presentation->show().position, from + 2 * 16 * 176400 / 1000);
+                    key(platform::kVkEscape)(player);
+                    phase = Phase::Done;
+                }
+                break;
+            case Phase::Done:
+                break;
+        }
+        // A wall clock: the player holds the show's clock still while paused.
+        if (!player.paused()) platform::VirtualClockAdvance(16);
+    });
+    EXPECT_EQ(engine.Run(), 0);
+    EXPECT_EQ(phase, Phase::Done);
+    EXPECT_EQ(move, moves.size());
+    EXPECT_TRUE(reports_.fatals.empty());
+    audio::SetSoundtrack(nullptr);
+    platform::ClearKeyState();
 }
 
 }  // namespace
