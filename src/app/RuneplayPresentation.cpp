@@ -219,10 +219,20 @@ void RuneplayPresentation::Frame() {
 ShowControl* RuneplayPresentation::showControl() { return seeker_.get(); }
 
 void RuneplayPresentation::PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) {
-    const bool discarding = device_ && device_->discardDraws();
-    if (device_) device_->setDiscardDraws(!draw);
+    if (!device_) {
+        timeline::theTimeline.FrameAt(show, position);
+        return;
+    }
+    // Whatever else such a frame draws, the frame at a seek's target draws over.
+    const bool discarding = device_->discardDraws();
+    device_->setDiscardDraws(true);
+    if (draw) {
+        const std::vector<gfx::Surface*> kept = KeptTargets();
+        device_->setDrawnWhileDiscarding({kept.begin(), kept.end()});
+    }
     timeline::theTimeline.FrameAt(show, position);
-    if (device_) device_->setDiscardDraws(discarding);
+    device_->setDrawnWhileDiscarding({});
+    device_->setDiscardDraws(discarding);
 }
 
 // The water's mirror and surface keep what earlier frames drew wherever the present one draws

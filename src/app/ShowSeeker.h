@@ -1,8 +1,8 @@
 // Exact seeking. A seek restores the nearest snapshot at or before its target and plays the
 // show on from there, unseen, on the virtual clock at 60 fps, exactly as a still plays from
 // the start of the soundtrack: the kept render targets are put back to what creation left
-// and the last two frames before the target are drawn (where they draw into those targets),
-// so the frame drawn next at the target shows what the still there shows.
+// and the last two frames before the target draw into them (where they do; nothing else of
+// theirs is drawn), so the frame drawn next at the target shows what the still there shows.
 //
 // Snapshots come only from such unseen runs, never from the live one (whose timers follow the
 // real frame times): one every two seconds of show, each the show's state and the device's
@@ -31,8 +31,9 @@ namespace app {
 class SeekableShow {
   public:
     virtual ~SeekableShow() = default;
-    // One timeline frame of `show` at `position` with the clock already set: drawn, or with
-    // its draws, clears and present discarded (states and buffers still change).
+    // One timeline frame of `show` at `position` with the clock already set, its draws,
+    // clears and present discarded (states and buffers still change); with `draw`, those into
+    // the kept targets are made.
     virtual void PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) = 0;
     // The render targets that keep their picture from frame to frame (the others are drawn
     // over whole, or cleared, before anything reads them).

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gfx/StateDevice.h"
 
@@ -56,6 +57,10 @@ class Device : public StateDevice {
     // resources still change, so a frame can run its logic without being rendered.
     virtual void setDiscardDraws(bool discard) = 0;
     virtual bool discardDraws() const = 0;
+    // Render targets whose draws and clears are made all the same while draws are discarded,
+    // so a frame can bring targets that keep their picture up to date without the rest of
+    // its drawing. Empty by default.
+    virtual void setDrawnWhileDiscarding(std::vector<const Surface*> targets) = 0;
 
     virtual DeviceStats stats() const = 0;
     // Measures where draw time goes (see DeviceStats); off by default.

@@ -29,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gfx/StateDevice.h"
 #include "gfx/gl/Device.h"
@@ -58,6 +59,9 @@ class GlRenderDevice final : public Device {
 
     void setDiscardDraws(bool discard) override { discard_ = discard; }
     bool discardDraws() const override { return discard_; }
+    void setDrawnWhileDiscarding(std::vector<const Surface*> targets) override {
+        drawnWhileDiscarding_ = std::move(targets);
+    }
     DeviceStats stats() const override;
     void setTiming(bool on) override { timing_ = on; }
     std::string description() const override;
@@ -98,6 +102,8 @@ class GlRenderDevice final : public Device {
     };
 
     void ensureCurrent();
+    // Whether draws and clears into the current render target are skipped.
+    bool discarding() const;
     bool prepareDraw(D3DPRIMITIVETYPE type);
     bool resolveLayout();
     void bindTarget();
@@ -113,6 +119,7 @@ class GlRenderDevice final : public Device {
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;
     bool discard_ = false;
+    std::vector<const Surface*> drawnWhileDiscarding_;
     bool timing_ = false;
     bool initialized_ = false;
     std::string renderer_;

@@ -112,9 +112,16 @@ void GlRenderDevice::bindTarget() {
     glState_.invalidate();
 }
 
+bool GlRenderDevice::discarding() const {
+    if (!discard_) return false;
+    const Surface* target = state_.renderTarget ? state_.renderTarget : backBuffer_;
+    return std::find(drawnWhileDiscarding_.begin(), drawnWhileDiscarding_.end(), target) ==
+           drawnWhileDiscarding_.end();
+}
+
 HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
                                 float z, DWORD stencil) {
-    if (discard_) return D3D_OK;
+    if (discarding()) return D3D_OK;
     ensureCurrent();
     if (boundColor_ != state_.renderTarget || boundDepth_ != state_.depthStencil) bindTarget();
     const Surface* target = state_.renderTarget ? state_.renderTarget : backBuffer_;

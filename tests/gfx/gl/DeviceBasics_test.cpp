@@ -173,6 +173,43 @@ TEST_F(DeviceBasics, DiscardSkipsDrawsAndClearsButKeepsStates) {
     EXPECT_EQ(dev().stats().presents, 1u);
 }
 
+// A seek brings the targets that keep their picture up to date without drawing the rest.
+TEST_F(DeviceBasics, TargetsDrawnWhileDiscardingGetTheirDrawsAndClearsAlone) {
+    plainStates();
+    gfx::Texture* texture = nullptr;
+    ASSERT_EQ(dev().CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                  D3DPOOL_DEFAULT, &texture),
+              D3D_OK);
+    gfx::Surface* kept = texture->level(0);
+    gfx::Surface* back = nullptr;
+    gfx::Surface* depth = nullptr;
+    ASSERT_EQ(dev().GetBackBuffer(0, &back), D3D_OK);
+    ASSERT_EQ(dev().GetDepthStencilSurface(&depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF112233, 1.0f, 0);
+    dev().setDiscardDraws(true);
+    dev().setDrawnWhileDiscarding({kept});
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    drawScreenQuad(0, 0, 64, 64, 0xFFFF0000);
+    ASSERT_EQ(dev().SetRenderTarget(kept, depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    drawScreenQuad(0, 0, 8, 16, 0xFF00FF00);
+    EXPECT_EQ(pixel(2, 2, kept), 0xFF00FF00u);
+    EXPECT_EQ(pixel(12, 2, kept), 0xFF0000FFu);
+    ASSERT_EQ(dev().SetRenderTarget(back, depth), D3D_OK);
+    drawScreenQuad(0, 0, 64, 64, 0xFFFF0000);
+    EXPECT_EQ(dev().Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(dev().stats().draws, 1u);
+    EXPECT_EQ(dev().stats().presents, 0u);
+    // Emptied, the list leaves every draw discarded again.
+    dev().setDrawnWhileDiscarding({});
+    ASSERT_EQ(dev().SetRenderTarget(kept, depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    EXPECT_EQ(pixel(12, 2, kept), 0xFF0000FFu);
+    ASSERT_EQ(dev().SetRenderTarget(back, depth), D3D_OK);
+    dev().setDiscardDraws(false);
+    EXPECT_EQ(pixel(10, 10), 0xFF112233u);
+}
+
 TEST_F(DeviceBasics, DrawsThatWouldReadPastTheirBuffersAreRefused) {
     plainStates();
     dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
