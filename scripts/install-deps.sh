@@ -9,5 +9,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake pkg-config git ca-certificates \
   libsdl2-dev libmpg123-dev libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
   libjpeg62-turbo-dev libimgui-dev libstb-dev libmp3lame-dev \
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   fonts-dejavu-core xvfb xauth clang >/dev/null

@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/FrameLoop.h"
 #include "app/ShowControl.h"
+#include "app/SplitCapture.h"
+#include "app/VideoCapture.h"
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/gl/Device.h"
@@ -124,16 +127,6 @@ int Interrupted() {
     return 1;
 }
 
-// Folders a file is written into are made as needed, as a capture makes its own.
-bool MakeParentFolders(const std::string& path, std::string* error) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    if (parent.empty() || std::filesystem::is_directory(parent, ec)) return true;
-    std::filesystem::create_directories(parent, ec);
-    if (ec) *error = "its folder \"" + parent.string() + "\" cannot be made: " + ec.message();
-    return !ec;
-}
-
 std::string Size(uint64_t bytes) {
     if (bytes < 1000000) return std::to_string(bytes) + " bytes";
     char text[64];
@@ -240,7 +233,24 @@ int RunCapture(const Options& options, Renderer& r, uint64_t length) {
     return 0;
 }
 
+int RunVideo(const Options& options, Renderer& r, uint64_t length, const CaptureTarget& target) {
+    const CapturePlan plan = PlanCapture(options, r.format(), length);
+    const FrameSource source{[&r](uint64_t position, bool draw) { r.Frame(position, draw); },
+                             &Renderer::Interrupted};
+    return RunVideoCapture(options, plan, target, source,
+                           [&r](uint64_t target) { return r.PreRoll(target); });
+}
+
 }  // namespace
+
+bool MakeParentFolders(const std::string& path, std::string* error) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (parent.empty() || std::filesystem::is_directory(parent, ec)) return true;
+    std::filesystem::create_directories(parent, ec);
+    if (ec) *error = "its folder \"" + parent.string() + "\" cannot be made: " + ec.message();
+    return !ec;
+}
 
 bool PreRoll(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
              uint64_t target, const std::function<bool()>& interrupted) {
@@ -519,6 +529,12 @@ bool PrepareCaptureFolder(const std::string& folder, bool overwrite, std::string
 int RunRender(Engine& engine, Presentation& presentation) {
     const Options& options = engine.options();
     std::string error;
+    const CaptureTarget target =
+        options.captureDir ? ClassifyCaptureTarget(options) : CaptureTarget{};
+    if (target.kind == CaptureTarget::Kind::Unknown)
+        return Fail(UnknownCaptureExtension(*options.captureDir, target.extension));
+    // The processes of a split capture render; this one starts them and joins their parts.
+    if (options.captureJobs.value_or(1) > 1) return RunSplitCapture(options, target);
     if (!platform::InitEvents(&error)) return Fail("Cannot start SDL's event queue: " + error);
     platform::UseVirtualClock(kRenderClockStart);
     struct RealClockAgain {
@@ -546,8 +562,11 @@ int RunRender(Engine& engine, Presentation& presentation) {
     if (!engine.LoadAll() || !player) return platform::kFatalExitStatus;
 
     Renderer renderer(presentation, *player);
+    const uint64_t length = player->Length().value_or(0);
     const int status = options.still ? RunStill(options, renderer)
-                                     : RunCapture(options, renderer, player->Length().value_or(0));
+                       : target.kind == CaptureTarget::Kind::Folder
+                           ? RunCapture(options, renderer, length)
+                           : RunVideo(options, renderer, length, target);
     player->Stop();
     return status;
 }

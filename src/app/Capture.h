@@ -139,6 +139,10 @@ bool PrepareCaptureFolder(const std::string& folder, bool overwrite, std::string
 bool PreRoll(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
              uint64_t target, const std::function<bool()>& interrupted);
 
+// Makes the folders `path` goes into, as a capture makes its own. False with the reason
+// ("its folder "a/b" cannot be made: ...").
+bool MakeParentFolders(const std::string& path, std::string* error);
+
 // Runs a still or a capture as `engine`'s options ask. Returns the exit status: 0 done,
 // 1 interrupted (Escape or the window closed), kFatalExitStatus after a reported fault.
 int RunRender(Engine& engine, Presentation& presentation);

@@ -15,7 +15,7 @@ using Apply = std::function<std::string(Options&, const std::string& value)>;
 struct OptionSpec {
     const char* name;       // with the leading dashes
     const char* valueName;  // null for a flag
-    const char* help;
+    const char* help;       // null: not listed in the usage text
     Apply apply;
 };
 
@@ -153,8 +153,9 @@ const std::vector<OptionSpec>& Table() {
          [](Options& o, const std::string& v) {
              return PositionOrEndOption(o.escapeAt, o.escapeAtEnd, v);
          }},
-        {"--capture", "DIR",
-         "render the frames of [--from, --to) at --fps into DIR as PNG files, with the "
+        {"--capture", "DIR|FILE",
+         "render the frames of [--from, --to) at --fps into a video file (FILE.mp4: H.264 and "
+         "AAC; FILE.mkv: H.264 and FLAC) or into the folder DIR as PNG files, with the "
          "soundtrack span as soundtrack.wav",
          [](Options& o, const std::string& v) -> std::string {
              if (v.empty()) return "the capture folder is empty";
@@ -178,10 +179,44 @@ const std::vector<OptionSpec>& Table() {
              return {};
          }},
         {"--overwrite", nullptr,
-         "remove the frames and soundtrack.wav of an earlier capture from the --capture folder "
-         "(without it such a folder is refused)",
+         "replace an existing --capture video file, or remove the frames and soundtrack.wav of "
+         "an earlier capture from the --capture folder (without it either is refused)",
          [](Options& o, const std::string&) -> std::string {
              o.overwrite = true;
+             return {};
+         }},
+        {"--crf", "N",
+         "quality of a video capture, x264's constant rate factor: 0 lossless to 51 (default 18)",
+         [](Options& o, const std::string& v) -> std::string {
+             auto n = ParseUnsigned(v);
+             if (!n || *n > 51) return "expected a whole number from 0 to 51, got \"" + v + "\"";
+             o.captureCrf = static_cast<int>(*n);
+             return {};
+         }},
+        {"--jobs", "N",
+         "render a video capture in N processes, each a consecutive part, joined without "
+         "re-encoding (default 1)",
+         [](Options& o, const std::string& v) -> std::string {
+             auto n = ParseUnsigned(v);
+             if (!n || *n < 1 || *n > kMaxCaptureJobs)
+                 return "expected a number of processes from 1 to " +
+                        std::to_string(kMaxCaptureJobs) + ", got \"" + v + "\"";
+             o.captureJobs = static_cast<int>(*n);
+             return {};
+         }},
+        // Not listed: the processes of a split capture get it from the one that splits it.
+        {"--part", "FIRST,COUNT", nullptr,
+         [](Options& o, const std::string& v) -> std::string {
+             const size_t comma = v.find(',');
+             auto first = comma == std::string::npos
+                              ? std::nullopt
+                              : ParseUnsigned(std::string_view(v).substr(0, comma));
+             auto count = comma == std::string::npos
+                              ? std::nullopt
+                              : ParseUnsigned(std::string_view(v).substr(comma + 1));
+             if (!first || !count || *count == 0)
+                 return "expected FIRST,COUNT frames, got \"" + v + "\"";
+             o.capturePart = Options::Part{*first, *count};
              return {};
          }},
         {"--size", "WxH", "size of captured frames and stills (the same as --mode)", SizeOption},
@@ -209,9 +244,10 @@ CommandLine UsageError(const std::string& text) {
 // Options that only make sense together.
 std::string CheckRenderOptions(const Options& o) {
     if (o.captureDir && o.still) return "--capture and --still cannot be combined";
-    if (!o.captureDir &&
-        (o.captureFrom || o.captureTo || o.captureToEnd || o.captureFps || o.overwrite))
-        return "--from, --to, --fps and --overwrite belong to --capture";
+    if (!o.captureDir && (o.captureFrom || o.captureTo || o.captureToEnd || o.captureFps ||
+                          o.overwrite || o.captureCrf || o.captureJobs || o.capturePart))
+        return "--from, --to, --fps, --overwrite, --crf and --jobs belong to --capture";
+    if (o.capturePart && o.captureJobs) return "--part and --jobs cannot be combined";
     if (o.still && !o.stillOut) return "--still needs --out FILE.png";
     if (o.stillOut && !o.still) return "--out belongs to --still";
     if (o.render() && o.start) return "--start cannot be combined with --capture or --still";
@@ -291,6 +327,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         std::string error = spec->apply(result.options, value);
         if (!error.empty()) return UsageError(name + ": " + error);
+        result.options.given.push_back({name, value, spec->valueName != nullptr});
     }
     if (std::string error = CheckRenderOptions(result.options); !error.empty())
         return UsageError(error);
@@ -353,6 +390,7 @@ std::string Usage() {
         "Shows the setup dialog, then plays the presentation in kelvra.dat until Escape.\n\n"
         "options:\n";
     for (const OptionSpec& s : Table()) {
+        if (!s.help) continue;
         std::string left = std::string("  ") + s.name;
         if (s.valueName) left += std::string(" ") + s.valueName;
         if (left.size() < 28)

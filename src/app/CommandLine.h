@@ -72,6 +72,24 @@ struct Options {
     bool overwrite = false;
     std::optional<SoundtrackPosition> still;
     std::optional<std::string> stillOut;
+    // Captures into a video file (.mp4, .mkv): x264's constant rate factor, and the number of
+    // processes that share the rendering.
+    std::optional<int> captureCrf;
+    std::optional<int> captureJobs;
+    // One part of a split capture, set by the process that splits it: frames
+    // [first, first + count) of the capture's grid into captureDir as a part file.
+    struct Part {
+        uint64_t first = 0, count = 0;
+    };
+    std::optional<Part> capturePart;
+
+    // Every option as given, in order (a flag with an empty value), so a split capture can
+    // hand its processes the same settings.
+    struct Given {
+        std::string name, value;
+        bool hasValue = false;
+    };
+    std::vector<Given> given;
 
     bool render() const { return captureDir.has_value() || still.has_value(); }
 };
@@ -85,6 +103,8 @@ struct CommandLine {
 };
 
 constexpr int kUsageExitStatus = 2;
+// The most processes --jobs starts.
+constexpr int kMaxCaptureJobs = 64;
 
 // Every position of `options` against the soundtrack's decoded length (bytes): a position
 // past the end, or a capture span that holds nothing, is a usage error. Returns its text

@@ -1,10 +1,12 @@
 #include "app/Preflight.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "app/Capture.h"
 #include "app/Engine.h"
+#include "app/VideoCapture.h"
 #include "assets/PackArchive.h"
 #include "timeline/Schedule.h"
 
@@ -41,6 +43,27 @@ std::optional<int> Preflight(const Options& options) {
         }
         if (const std::string warning = ShortSoundtrackWarning(*track); !warning.empty())
             std::fprintf(stderr, "%s\n", warning.c_str());
+    }
+    if (options.captureDir) {
+        const CaptureTarget target = ClassifyCaptureTarget(options);
+        const std::string& path = *options.captureDir;
+        if (target.kind == CaptureTarget::Kind::Folder &&
+            (options.captureCrf || options.captureJobs)) {
+            std::fprintf(stderr,
+                         "runeplay: --crf and --jobs belong to captures into a video file (.mp4 "
+                         "or .mkv); \"%s\" is a folder of PNG frames\n",
+                         path.c_str());
+            return kUsageExitStatus;
+        }
+        std::error_code ec;
+        if (target.kind == CaptureTarget::Kind::Video && !options.overwrite &&
+            std::filesystem::exists(path, ec)) {
+            std::fprintf(stderr,
+                         "runeplay: \"%s\" exists: give --overwrite to replace it, or choose "
+                         "another name\n",
+                         path.c_str());
+            return kUsageExitStatus;
+        }
     }
     if (options.captureDir && !options.overwrite) {
         const std::vector<std::string> earlier = EarlierCaptureFiles(*options.captureDir);

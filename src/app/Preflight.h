@@ -1,7 +1,7 @@
 // Checks made before anything loads, so a run that cannot give what was asked ends at once
 // with a usage error instead of after the load (or never): every soundtrack position on the
-// command line against the track's decoded length, and a capture folder holding an earlier
-// capture.
+// command line against the track's decoded length, a capture folder holding an earlier
+// capture, a video file that exists, video options given for a folder.
 #pragma once
 
 #include <cstdint>

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <system_error>
 
@@ -201,6 +202,23 @@ bool OutputFile::Write(const void* data, size_t size) {
         bytes += n;
         size -= static_cast<size_t>(n);
         written_ += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::Seek(uint64_t offset) {
+    if (fd_ < 0) {
+        if (error_.empty()) error_ = "the file is not open";
+        return false;
+    }
+    if (!error_.empty()) return false;
+    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+        Fail(EINVAL);
+        return false;
+    }
+    if (lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        Fail(errno);
+        return false;
     }
     return true;
 }

@@ -29,8 +29,11 @@ class OutputFile {
     bool Open(const std::string& path);
     // False once any write has failed; later writes do nothing, the first reason is kept.
     bool Write(const void* data, size_t size);
-    // Closes and renames into place. False with the reason when any write, the close or the
-    // rename failed; nothing is left behind then.
+    // Moves the write position to `offset` bytes from the start, for formats that go back to
+    // fill in sizes. False with the reason (a pipe or terminal written in place cannot seek).
+    bool Seek(uint64_t offset);
+    // Closes and renames into place. False with the reason when any write,
+    // the close or the rename failed; nothing is left behind then.
     bool Commit();
     // Removes the temporary file (a target written in place is left as it is).
     void Discard();

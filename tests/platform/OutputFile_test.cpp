@@ -68,6 +68,31 @@ TEST_F(OutputFileTest, AFileNotCommittedLeavesNothingBehind) {
 
 // A full disk: the write fails with the system's reason, the commit refuses, and neither the
 // target nor the temporary file remains.
+// Containers go back to fill in sizes once the data behind them is written.
+TEST_F(OutputFileTest, SeekingBackOverwritesInPlaceAndAPipeCannotSeek) {
+    const fs::path target = dir_ / "video.mp4";
+    platform::OutputFile file;
+    ASSERT_TRUE(file.Open(target.string()));
+    ASSERT_TRUE(file.Write("size????data", 12));
+    ASSERT_TRUE(file.Seek(4));
+    ASSERT_TRUE(file.Write("0008", 4));
+    ASSERT_TRUE(file.Seek(12));
+    ASSERT_TRUE(file.Write("!", 1));
+    ASSERT_TRUE(file.Commit()) << file.error();
+    EXPECT_EQ(Read(target), "size0008data!");
+
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string pipePath = "/proc/self/fd/" + std::to_string(fds[1]);
+    platform::OutputFile piped;
+    ASSERT_TRUE(piped.Open(pipePath)) << piped.error();
+    EXPECT_FALSE(piped.Seek(0));
+    EXPECT_EQ(piped.error(), "Illegal seek");
+    EXPECT_FALSE(piped.Write("x", 1));  // the first failure sticks
+    close(fds[0]);
+    close(fds[1]);
+}
+
 TEST_F(OutputFileTest, AFullDiskIsReportedWithTheSystemsReasonAndLeavesNoFile) {
     platform::SetWriteLimitForTesting(10);
     const fs::path target = dir_ / "still.png";

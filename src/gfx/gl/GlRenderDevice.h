@@ -79,6 +79,10 @@ class GlRenderDevice final : public Device {
     // Render-target surfaces (the back buffer, render-target texture levels) are read from
     // GL; other surfaces from their system copy.
     HRESULT ReadPixels(Surface* surface, std::vector<uint32_t>& argb) override;
+    // Makes the context current and binds render target `surface` (the back buffer, a
+    // render-target texture level) as GL's read framebuffer, for read-backs outside the
+    // device (FrameReadback.h). False for any other surface.
+    bool bindForReading(Surface* surface);
 
   protected:
     HRESULT OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) override;
