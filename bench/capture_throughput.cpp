@@ -37,7 +37,7 @@
 #include "app/VideoCapture.h"
 #include "assets/PackArchive.h"
 #include "audio/SoundtrackPlayer.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "scene/ScenePreparation.h"
@@ -112,7 +112,7 @@ Result Measure(const Settings& s, int width, int height, const std::string& mode
         std::fprintf(stderr, "no headless OpenGL device: %s\n", error.c_str());
         return result;
     }
-    gfx::gl::GlRenderDevice& device = *presentation.device();
+    gfx::gl::Device& device = *presentation.device();
     if (!assets::GlobalPack().Open(s.pack)) return result;
     scene::FlarePicturePath = (fs::path(s.pack).parent_path() / "point.bmp").string();
     presentation.LoadAssets();
@@ -123,7 +123,7 @@ Result Measure(const Settings& s, int width, int height, const std::string& mode
         return result;
     audio::SetSoundtrack(&player);
     presentation.AfterSoundtrackStart();
-    timeline::GlobalFrameClock().Start();
+    presentation.frameClock().Start();
 
     const audio::TrackFormat format = player.Format();
     const auto from = app::ParseSoundtrackPosition(s.from);

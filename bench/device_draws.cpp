@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 
 namespace {
 
@@ -63,10 +63,10 @@ class Scene {
         build();
     }
     bool ok() const { return dev_ != nullptr; }
-    gfx::gl::GlRenderDevice& dev() { return *dev_; }
+    gfx::gl::Device& dev() { return *dev_; }
 
     void frame(int number) {
-        gfx::gl::GlRenderDevice& d = *dev_;
+        gfx::gl::Device& d = *dev_;
         d.BeginScene();
         d.SetRenderTarget(target_, depth_);
         d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -94,7 +94,7 @@ class Scene {
 
   private:
     void build() {
-        gfx::gl::GlRenderDevice& d = *dev_;
+        gfx::gl::Device& d = *dev_;
         std::vector<Vertex> verts;
         for (int y = 0; y < kGrid; ++y)
             for (int x = 0; x < kGrid; ++x) {
@@ -160,7 +160,7 @@ class Scene {
     }
 
     void draw(int i, int frameNumber) {
-        gfx::gl::GlRenderDevice& d = *dev_;
+        gfx::gl::Device& d = *dev_;
         const D3DMATRIX world =
             Matrix(0.05f * i + 0.01f * frameNumber, (i % 20) - 10.0f, (i / 20) - 7.0f, 0, 0.4f);
         d.SetTransform(D3DTS_WORLD, &world);
@@ -212,7 +212,7 @@ class Scene {
     }
 
     bool identical_;
-    std::unique_ptr<gfx::gl::GlRenderDevice> dev_;
+    std::unique_ptr<gfx::gl::Device> dev_;
     gfx::VertexBuffer* vbs_[3] = {};
     gfx::IndexBuffer* ibs_[3] = {};
     gfx::Texture* textures_[4] = {};

@@ -15,7 +15,6 @@
 // clearing, the glow of a black frame and presenting. PACK defaults to
 // ../play/kelvra.dat beside this program. With BENCH_CPU_TIME=1 in the environment the
 // frames are timed in the process's CPU time instead of on the wall clock (see NowMs).
-#include <epoxy/gl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,7 +31,7 @@
 #include "app/RuneplayPresentation.h"
 #include "assets/PackArchive.h"
 #include "audio/SoundtrackPlayer.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "scene/ScenePreparation.h"
@@ -118,7 +117,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_frame_times: no headless OpenGL device: %s\n", error.c_str());
         return 1;
     }
-    gfx::gl::GlRenderDevice& device = *presentation.device();
+    gfx::gl::Device& device = *presentation.device();
     if (!assets::GlobalPack().Open(packPath)) return 1;
     // The flare sprite lies beside the pack, as beside the program in a real run.
     scene::FlarePicturePath =
@@ -138,7 +137,7 @@ int main(int argc, char** argv) {
     }
     audio::SetSoundtrack(&player);
     presentation.AfterSoundtrackStart();
-    timeline::GlobalFrameClock().Start();
+    presentation.frameClock().Start();
 
     const audio::TrackFormat format = player.Format();
     auto frameAt = [&](uint64_t position) {
@@ -161,11 +160,11 @@ int main(int argc, char** argv) {
         player.SetPosition(1792000);
         std::vector<double> times;
         for (int i = 0; i <= frames; ++i) {
-            glFinish();
+            device.finish();
             const double t0 = NowMs();
             platform::VirtualClockAdvance(17);
             presentation.Frame();
-            glFinish();
+            device.finish();
             if (i > 0) times.push_back(NowMs() - t0);
         }
         std::printf("%-28s %10.2f %10.2f\n", "1792000: glow alone", Percentile(times, 0.5),
@@ -189,11 +188,11 @@ int main(int argc, char** argv) {
         for (int i = 0; i < frames && grid.Position(k) < stretch.end; ++i, ++k) {
             for (bool scenes : {true, false}) {
                 show.drawScenes = scenes;
-                glFinish();
+                device.finish();
                 const uint64_t before = testsupport::AllocationCount();
                 const double t0 = NowMs();
                 frameAt(grid.Position(k));
-                glFinish();
+                device.finish();
                 const double t1 = NowMs();
                 const uint64_t made = testsupport::AllocationCount() - before;
                 if (scenes && made > 0) {

@@ -21,7 +21,7 @@
 
 #include "assets/JpegPicture.h"
 #include "gfx/StateDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "imaging/D3DXTexture.h"
 
 namespace {
@@ -141,7 +141,7 @@ void BM_JpegToGlTextureDrawn(benchmark::State& state) {
     std::string error;
     gfx::DeviceParams params;
     params.width = params.height = 16;
-    std::unique_ptr<gfx::gl::GlRenderDevice> device = gfx::gl::CreateHeadlessDevice(params, &error);
+    std::unique_ptr<gfx::gl::Device> device = gfx::gl::CreateHeadlessDevice(params, &error);
     if (!device) {
         state.SkipWithError(("no OpenGL device: " + error).c_str());
         return;

@@ -15,7 +15,7 @@
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/StateDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/ErrorReport.h"
 #include "scene/Random.h"
 #include "scene/SceneDrawing.h"
@@ -68,8 +68,9 @@ void BM_PrepareScene(benchmark::State& state, const char* entry) {
         RenderDevice = device.get();
         auto scene = std::make_unique<Scene>();
         LoadForPreparation(entry, *scene);
+        scene::RandomGenerator random;
         state.ResumeTiming();
-        scene::PrepareScene(*scene);
+        scene::PrepareScene(*scene, random);
         state.PauseTiming();
         scene.reset();
         device.reset();
@@ -84,7 +85,14 @@ BENCHMARK_CAPTURE(BM_PrepareScene, screen, kScreen)->Unit(benchmark::kMillisecon
 struct PreparedScene {
     std::unique_ptr<gfx::StateDevice> device;
     std::unique_ptr<Scene> scene;
+    scene::RandomGenerator random;
+    scene::SceneParticles particles;
     float frame = 0;
+
+    // The scene moved to the next frame, its particles too.
+    void update() { scene::UpdateScene(*scene, nextFrame(), particles, random); }
+    void update(float at) { scene::UpdateScene(*scene, at, particles, random); }
+    void draw() { scene::DrawScene(*scene, particles); }
 
     float nextFrame() {
         frame += 0.5f;
@@ -97,10 +105,10 @@ PreparedScene PrepareOn(std::unique_ptr<gfx::StateDevice> device, const char* en
     PreparedScene p;
     p.device = std::move(device);
     RenderDevice = p.device.get();
-    scene::SetRandomState(1);
     p.scene = std::make_unique<Scene>();
     LoadForPreparation(entry, *p.scene);
-    scene::PrepareScene(*p.scene);
+    scene::PrepareScene(*p.scene, p.random);
+    p.particles = scene::StartParticles(*p.scene);
     scene::SelectCamera(*p.scene, 1);
     return p;
 }
@@ -108,7 +116,7 @@ PreparedScene PrepareOn(std::unique_ptr<gfx::StateDevice> device, const char* en
 void BM_UpdateScene_StateDevice(benchmark::State& state, const char* entry) {
     if (!OpenPack(state)) return;
     PreparedScene p = PrepareOn(std::make_unique<gfx::StateDevice>(gfx::DeviceParams{}), entry);
-    for (auto _ : state) scene::UpdateScene(*p.scene, p.nextFrame());
+    for (auto _ : state) p.update();
     RenderDevice = nullptr;
 }
 BENCHMARK_CAPTURE(BM_UpdateScene_StateDevice, water, kWater)->Unit(benchmark::kMicrosecond);
@@ -116,8 +124,8 @@ BENCHMARK_CAPTURE(BM_UpdateScene_StateDevice, water, kWater)->Unit(benchmark::kM
 void BM_DrawScene_StateDevice(benchmark::State& state, const char* entry) {
     if (!OpenPack(state)) return;
     PreparedScene p = PrepareOn(std::make_unique<gfx::StateDevice>(gfx::DeviceParams{}), entry);
-    scene::UpdateScene(*p.scene, 100);
-    for (auto _ : state) scene::DrawScene(*p.scene);
+    p.update(100);
+    for (auto _ : state) p.draw();
     RenderDevice = nullptr;
 }
 BENCHMARK_CAPTURE(BM_DrawScene_StateDevice, water, kWater)->Unit(benchmark::kMicrosecond);
@@ -126,15 +134,15 @@ void BM_Frame_StateDevice(benchmark::State& state, const char* entry) {
     if (!OpenPack(state)) return;
     PreparedScene p = PrepareOn(std::make_unique<gfx::StateDevice>(gfx::DeviceParams{}), entry);
     for (auto _ : state) {
-        scene::UpdateScene(*p.scene, p.nextFrame());
-        scene::DrawScene(*p.scene);
+        p.update();
+        p.draw();
     }
     RenderDevice = nullptr;
 }
 BENCHMARK_CAPTURE(BM_Frame_StateDevice, water, kWater)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame_StateDevice, screen, kScreen)->Unit(benchmark::kMicrosecond);
 
-std::unique_ptr<gfx::gl::GlRenderDevice> Headless(benchmark::State& state, UINT w, UINT h) {
+std::unique_ptr<gfx::gl::Device> Headless(benchmark::State& state, UINT w, UINT h) {
     gfx::DeviceParams params;
     params.width = w;
     params.height = h;
@@ -155,7 +163,7 @@ void BM_Frame_GlHeadless(benchmark::State& state, const char* entry) {
     const UINT w = static_cast<UINT>(state.range(0)), h = w * 3 / 4;
     auto gl = Headless(state, w, h);
     if (!gl) return;
-    gfx::gl::GlRenderDevice* device = gl.get();
+    gfx::gl::Device* device = gl.get();
     PreparedScene p = PrepareOn(std::move(gl), entry);
     p.scene->aspectRatio = static_cast<float>(w) / static_cast<float>(h);
     gfx::Surface* back = nullptr;
@@ -165,8 +173,8 @@ void BM_Frame_GlHeadless(benchmark::State& state, const char* entry) {
         device->BeginScene();
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000,
                       1.0f, 0);
-        scene::UpdateScene(*p.scene, p.nextFrame());
-        scene::DrawScene(*p.scene);
+        p.update();
+        p.draw();
         device->EndScene();
         device->ReadPixels(back, pixels);
     };

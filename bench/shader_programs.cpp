@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,7 +20,7 @@
 #include <vector>
 
 #include "effects/shader/BumpLitPasses.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "gfx/shader/Assembler.h"
 #include "gfx/shader/Decoder.h"
 #include "gfx/shader/TokenCheck.h"
@@ -113,10 +114,9 @@ BENCHMARK(BM_AssembleAllSources)->Unit(benchmark::kMicrosecond);
 // pairs of stages it draws with (0 for the fixed-function vertex stage).
 class DevicePrograms {
   public:
-    explicit DevicePrograms(std::unique_ptr<gfx::gl::GlRenderDevice> device)
-        : dev_(std::move(device)) {}
+    explicit DevicePrograms(std::unique_ptr<gfx::gl::Device> device) : dev_(std::move(device)) {}
 
-    gfx::gl::GlRenderDevice& dev() { return *dev_; }
+    gfx::gl::Device& dev() { return *dev_; }
     size_t creations() const { return creations_; }
     size_t pairs() const { return pairs_.size(); }
 
@@ -205,7 +205,7 @@ class DevicePrograms {
         }
     }
 
-    std::unique_ptr<gfx::gl::GlRenderDevice> dev_;
+    std::unique_ptr<gfx::gl::Device> dev_;
     std::vector<Pair> pairs_;
     std::string error_;
     size_t creations_ = 0;
@@ -215,7 +215,7 @@ class DevicePrograms {
     gfx::VertexBuffer* quad_ = nullptr;
 };
 
-std::unique_ptr<gfx::gl::GlRenderDevice> HeadlessDevice(benchmark::State& state) {
+std::unique_ptr<gfx::gl::Device> HeadlessDevice(benchmark::State& state) {
     gfx::DeviceParams params;
     params.width = 64;
     params.height = 64;

@@ -29,7 +29,7 @@
 #include "effects/shader/RotatingMeshScene.h"
 #include "gfx/GlobalDevice.h"
 #include "gfx/StateDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "scene/SceneDrawing.h"
 #include "scene3ds/Load3dsScene.h"
 
@@ -60,7 +60,7 @@ class World {
         effects::ringScene.centreObject = Load("tlo.3ds").objects;
         effects::ringScene.init();
         // Past the look-at glide, as for most of the segment.
-        effects::ringGlideTimer.Start();
+        glide_.Start();
 
         effects::rotatingMeshScene = effects::RotatingMeshScene{};
         effects::rotatingMeshScene.object = Load("stagi.3ds").objects;
@@ -88,8 +88,8 @@ class World {
     void draw(Which which, float t) {
         switch (which) {
             case Which::Ring:
-                effects::ringGlideTimer.elapsed = 2000.0f + t;
-                effects::ringScene.draw(t);
+                glide_.elapsed = 2000.0f + t;
+                effects::ringScene.draw(t, glide_);
                 break;
             case Which::Rotating:
                 effects::rotatingMeshScene.draw(t);
@@ -125,6 +125,7 @@ class World {
 
     IDirect3DDevice8* device_;
     std::vector<std::unique_ptr<Scene>> scenes_;
+    timing::SceneTimer glide_;  // the ring scene's look-at glide
     bool ok_ = false;
 };
 
@@ -148,7 +149,7 @@ void GlDraw(benchmark::State& state, Which which) {
     params.width = 640;
     params.height = 480;
     std::string error;
-    std::unique_ptr<gfx::gl::GlRenderDevice> device = gfx::gl::CreateHeadlessDevice(params, &error);
+    std::unique_ptr<gfx::gl::Device> device = gfx::gl::CreateHeadlessDevice(params, &error);
     if (!device) {
         state.SkipWithError(("no headless device: " + error).c_str());
         return;

@@ -1,15 +1,13 @@
 // Frame times of the loaded-scene segments B (water reflection, shot by shot), C (the water
 // scene backwards with the glow quad's pass) and D (picture screen) on the headless OpenGL
 // device, each frame drawn into a frame-sized target as the timeline does and finished
-// (glFinish) before the clock is read. Prints the median and 95th percentile per segment, then
-// the share of a segment B frame each water pass takes, measured with a finish after every
-// pass (which itself costs a little, so those frames run slightly longer).
+// (the device's finish) before the clock is read. Prints the median and 95th percentile per
+// segment, then the share of a segment B frame each water pass takes, measured with a finish after
+// every pass (which itself costs a little, so those frames run slightly longer).
 //
 //   bench_water_scene [WIDTHxHEIGHT] [FRAMES]       default 800x600, 240 frames per segment
 //
 // The pack is build/play/kelvra.dat beside this program's folder, or $RUNEPLAY_PACK.
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,12 +23,13 @@
 #include "effects/scenes/WaterScene.h"
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "scene/Random.h"
 #include "scene/ScenePreparation.h"
 #include "scene3ds/SceneLog.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
@@ -69,7 +68,7 @@ constexpr int kFramesPerShot = 150;
 
 class Harness {
   public:
-    Harness(gfx::gl::GlRenderDevice& device, int width, int height) : device_(device) {
+    Harness(gfx::gl::Device& device, int width, int height) : device_(device) {
         frameTarget_.width = static_cast<float>(width);
         frameTarget_.height = static_cast<float>(height);
         frameTarget_.create();
@@ -90,42 +89,51 @@ class Harness {
         frameTarget_.end();
         device_.EndScene();
         device_.Present(nullptr, nullptr, nullptr, nullptr);
-        glFinish();
+        device_.finish();
         return Milliseconds(Clock::now() - start);
     }
 
   private:
-    gfx::gl::GlRenderDevice& device_;
+    gfx::gl::Device& device_;
     effects::RenderTarget frameTarget_;
 };
 
-void SegmentB(int i) {
+// What playing the segments changes.
+struct Run {
+    scene::RandomGenerator random;
+    effects::WaterSceneState water;
+    effects::ScreenSceneState screen;
+};
+
+void SegmentB(Run& run, int i) {
     const int shot = (i / kFramesPerShot) % 8;
     const float e = static_cast<float>(i % kFramesPerShot);
-    effects::waterScene.DrawFrame(e + kShotStart[shot], kShotCamera[shot]);
+    effects::waterScene.DrawFrame(run.water, run.random, e + kShotStart[shot], kShotCamera[shot]);
 }
 
-void SegmentC(int i) {
+void SegmentC(Run& run, int i) {
     IDirect3DDevice8& d = *RenderDevice;
-    Scene& scene = *effects::waterScene.scene;
-    scene.ambientColor = 0x001024BA;
-    scene.lightAttenuation[1] = 0.04f;
+    run.water.ambientColor = 0x001024BA;
+    run.water.lightAttenuation[1] = 0.04f;
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-    effects::waterScene.DrawFrame(std::max(0.0f, 2000.0f - 4.0f * static_cast<float>(i)), 4);
+    effects::waterScene.DrawFrame(run.water, run.random,
+                                  std::max(0.0f, 2000.0f - 4.0f * static_cast<float>(i)), 4);
     for (DWORD stage = 0; stage < 4; ++stage) d.SetTexture(stage, nullptr);
     effects::screenEffectQuad.drawQuad();
 }
 
-void SegmentD(int i, int frames) {
+void SegmentD(Run& run, int i, int frames) {
     // Through all six shots, the clip timer on the virtual clock at 60 frames a second.
     const uint32_t from = 18030000, to = 23000000;
     const uint32_t position =
         from + static_cast<uint32_t>(static_cast<uint64_t>(to - from) * static_cast<uint64_t>(i) /
                                      static_cast<uint64_t>(frames));
     platform::VirtualClockAdvance(17);
-    effects::screenScene.DrawFrame(position);
+    const uint32_t shot = timeline::ScreenSceneShotAt(position);
+    effects::screenScene.DrawFrame(run.screen, run.random, shot,
+                                   timeline::kScreenSceneCamera[shot]);
 }
 
 }  // namespace
@@ -157,24 +165,26 @@ int main(int argc, char** argv) {
     if (!assets::GlobalPack().Open(PackPath())) return 1;
     scene::FlarePicturePath =
         (std::filesystem::path(PackPath()).parent_path() / "point.bmp").string();
-    scene::SetRandomState(1);
     platform::UseVirtualClock(1000);
 
+    Run run;
     const Clock::time_point loadStart = Clock::now();
     effects::screenEffectQuad.init();
-    effects::waterScene.Load();
-    effects::screenScene.Load();
+    effects::waterScene.Load(run.random);
+    effects::screenScene.Load(run.random);
     effects::screenScene.FindScreenObject();
     effects::screenScene.LoadPictures();
-    glFinish();
+    run.water = effects::waterScene.StartState();
+    run.screen = effects::screenScene.StartState();
+    device->finish();
     std::printf("loading both scenes: %.0f ms\n", Milliseconds(Clock::now() - loadStart));
 
     Harness harness(*device, width, height);
     // Programs compiled and textures uploaded before anything is timed.
     for (int i = 0; i < 8; ++i) {
-        harness.Frame([&] { SegmentB(i * kFramesPerShot); });
-        harness.Frame([&] { SegmentC(i); });
-        harness.Frame([&] { SegmentD(i * frames / 8, frames); });
+        harness.Frame([&] { SegmentB(run, i * kFramesPerShot); });
+        harness.Frame([&] { SegmentC(run, i); });
+        harness.Frame([&] { SegmentD(run, i * frames / 8, frames); });
     }
 
     std::printf("%dx%d, %d frames per segment, llvmpipe or whatever GL the EGL device gives\n",
@@ -185,13 +195,14 @@ int main(int argc, char** argv) {
         std::printf("%-34s %6.2f ms %6.2f ms %6.2f ms\n", name, s.median, s.p95, s.mean);
     };
     std::vector<double> times;
-    for (int i = 0; i < frames; ++i) times.push_back(harness.Frame([&] { SegmentB(i); }));
+    for (int i = 0; i < frames; ++i) times.push_back(harness.Frame([&] { SegmentB(run, i); }));
     report("B water reflection, shot by shot", times);
     times.clear();
-    for (int i = 0; i < frames; ++i) times.push_back(harness.Frame([&] { SegmentC(i); }));
+    for (int i = 0; i < frames; ++i) times.push_back(harness.Frame([&] { SegmentC(run, i); }));
     report("C water backwards + glow quad pass", times);
     times.clear();
-    for (int i = 0; i < frames; ++i) times.push_back(harness.Frame([&] { SegmentD(i, frames); }));
+    for (int i = 0; i < frames; ++i)
+        times.push_back(harness.Frame([&] { SegmentD(run, i, frames); }));
     report("D picture screen", times);
 
     // The water passes one by one, each finished before the next starts.
@@ -212,22 +223,22 @@ int main(int argc, char** argv) {
         harness.Frame([&] {
             Clock::time_point t = Clock::now();
             auto lap = [&](int pass) {
-                glFinish();
+                device->finish();
                 const Clock::time_point now = Clock::now();
                 sums[pass] += Milliseconds(now - t);
                 t = now;
             };
-            water.BeginFrame(clip, kShotCamera[shot]);
+            water.BeginFrame(run.water, clip, kShotCamera[shot]);
             lap(kBegin);
-            water.MirrorPass(frame);
+            water.MirrorPass(run.water, run.random, frame);
             lap(kMirror);
-            water.SurfacePass(frame);
+            water.SurfacePass(run.water, run.random, frame);
             lap(kSurface);
-            water.MainPass(frame);
+            water.MainPass(run.water, run.random, frame);
             lap(kMain);
             water.EffectPass();
             lap(kEffect);
-            water.ParticlePass();
+            water.ParticlePass(run.water);
             lap(kParticles);
             water.WaterLayer();
             water.EndFrame();

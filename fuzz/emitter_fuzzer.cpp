@@ -58,34 +58,32 @@ void CheckParameters(const uint8_t* data, size_t size, const scene::EmitterParam
 
 void RunEmitter(scene3ds::SceneObject& object, bool parsed, const scene::EmitterParameters& p) {
     scene::EmitterRecord record;
-    const bool set = scene::SetupEmitter(record, "fz\\", object);
+    scene::RandomGenerator random;
+    const bool set = scene::SetupEmitter(record, "fz\\", object, random);
+    std::vector<scene::Particle> particles = record.startParticles;
     if (!parsed) {
-        if (set || record.active() || !record.spawnPoints.empty())
+        if (set || record.active() || !record.spawnPoints.empty() || !particles.empty())
             Fail("a refused file made particles");
-        scene::UpdateEmitter(record, 1.0f);
-        scene::DrawEmitter(record);
+        scene::UpdateEmitter(record, particles, 1.0f, random);
+        scene::DrawEmitter(record, particles);
         return;
     }
     if (!set || !record.active() || record.particleCount != p.particleCount ||
         record.spawnPoints.size() != size_t{p.particleCount} * 3 ||
-        record.velocities.size() != size_t{p.particleCount} * 3 ||
-        record.lives.size() != p.particleCount ||
+        particles.size() != p.particleCount ||
         record.vertexBuffer->size() != p.particleCount * scene::kParticleStride)
         Fail("set-up of a good file went wrong");
 
     const D3DCOLOR colour = scene::EmitterColour(p.red, p.green, p.blue, p.alpha);
     const float mid = p.startFrame + (p.endFrame - p.startFrame) * 0.5f;
     for (float frame : {p.startFrame, mid, mid, p.endFrame, p.endFrame + 1.0f}) {
-        scene::UpdateEmitter(record, frame);
+        scene::UpdateEmitter(record, particles, frame, random);
         // Every particle was born on the first update; a colour is the file's or none.
-        for (uint32_t i = 0; i < record.particleCount; ++i) {
-            D3DCOLOR c;
-            std::memcpy(&c, record.vertexBuffer->data() + size_t{i} * scene::kParticleStride + 12,
-                        4);
-            if (c != colour && c != 0) Fail("particle colour from nowhere");
-        }
+        for (const scene::Particle& particle : particles)
+            if (particle.colour != colour && particle.colour != 0)
+                Fail("particle colour from nowhere");
     }
-    scene::DrawEmitter(record);
+    scene::DrawEmitter(record, particles);
 }
 
 }  // namespace

@@ -10,11 +10,12 @@
 #include <filesystem>
 
 #include "app/FrameLoop.h"
+#include "app/ShowControl.h"
 #include "app/SplitCapture.h"
 #include "app/VideoCapture.h"
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "platform/Input.h"
@@ -50,7 +51,7 @@ constexpr uint64_t kPumpInterval = 64;
 
 void PlayFrame(Presentation& presentation, SteppedSoundtrackPlayer& player, uint32_t clockAtStart,
                uint64_t position, bool draw) {
-    if (auto* gl = dynamic_cast<gfx::gl::GlRenderDevice*>(RenderDevice)) gl->setDiscardDraws(!draw);
+    if (auto* gl = dynamic_cast<gfx::gl::Device*>(RenderDevice)) gl->setDiscardDraws(!draw);
     player.SetPosition(position);
     platform::VirtualClockSet(ClockAt(clockAtStart, position, player.Format()));
     presentation.Frame();
@@ -78,7 +79,14 @@ class Renderer {
                platform::KeyState[platform::kVkEscape] != 0;
     }
 
+    // The show as a 60 fps run from the start has it just before its frame at `target`:
+    // through the presentation's seeking where it has one (the same run, from the nearest
+    // snapshot), else by playing that run.
     bool PreRoll(uint64_t target) {
+        if (ShowControl* control = presentation_.showControl()) {
+            control->SeekTo(target);
+            return true;
+        }
         return app::PreRoll(presentation_, player_, kRenderClockStart, target, Interrupted);
     }
 

@@ -2,7 +2,7 @@
 
 #include "app/DisplayModes.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/ErrorReport.h"
 
 namespace app {
@@ -63,10 +63,10 @@ void SetDefaultState(gfx::RenderDevice& d) {
     d.SetRenderState(D3DRS_EDGEANTIALIAS, TRUE);
 }
 
-std::unique_ptr<gfx::gl::GlRenderDevice> CreateRenderDevice(const DisplaySettings& settings,
-                                                            SDL_Window* window,
-                                                            const ErrorReporter& report) {
-    auto fail = [&](const std::string& why) -> std::unique_ptr<gfx::gl::GlRenderDevice> {
+std::unique_ptr<gfx::gl::Device> CreateRenderDevice(const DisplaySettings& settings,
+                                                    SDL_Window* window,
+                                                    const ErrorReporter& report) {
+    auto fail = [&](const std::string& why) -> std::unique_ptr<gfx::gl::Device> {
         const std::string text = "The rendering device could not be created: " + why;
         if (report)
             report(text);
@@ -84,7 +84,7 @@ std::unique_ptr<gfx::gl::GlRenderDevice> CreateRenderDevice(const DisplaySetting
                     gfx::FormatName(present.BackBufferFormat) + " is not supported");
     const gfx::DeviceParams params = MakeDeviceParams(present, BehaviourFlags(settings));
     std::string error;
-    std::unique_ptr<gfx::gl::GlRenderDevice> device;
+    std::unique_ptr<gfx::gl::Device> device;
     if (window) {
         gfx::gl::DeviceOptions options;
         options.swapInterval = SwapIntervalFor(settings);

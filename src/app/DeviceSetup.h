@@ -20,7 +20,7 @@
 struct SDL_Window;
 
 namespace gfx::gl {
-class GlRenderDevice;
+class Device;
 }
 
 namespace app {
@@ -58,8 +58,8 @@ using ErrorReporter = std::function<void(const std::string& text)>;
 // or headless when `window` is null; puts it in the default state and makes it the
 // process-wide RenderDevice. On failure reports the reason through `report` (ShowError when
 // empty) and returns null.
-std::unique_ptr<gfx::gl::GlRenderDevice> CreateRenderDevice(const DisplaySettings& settings,
-                                                            SDL_Window* window,
-                                                            const ErrorReporter& report = {});
+std::unique_ptr<gfx::gl::Device> CreateRenderDevice(const DisplaySettings& settings,
+                                                    SDL_Window* window,
+                                                    const ErrorReporter& report = {});
 
 }  // namespace app

@@ -6,6 +6,7 @@
 
 #include "app/Capture.h"
 #include "app/Player.h"
+#include "app/ShowControl.h"
 #include "assets/PackArchive.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
@@ -68,10 +69,12 @@ bool Engine::LoadAll() {
     if (!assets::GlobalPack().Open(options_.packPath)) return false;
     presentation_.LoadAssets();
     if (!StartSoundtrack()) return false;
-    // A catch-up ran it already where its soundtrack started, before the shots it played.
-    if (!caughtUp_) presentation_.AfterSoundtrackStart();
+    // A part-way start ran both where its soundtrack started and has put the frame clock
+    // where a whole run has it.
+    if (caughtUp_) return true;
+    presentation_.AfterSoundtrackStart();
     // Last, so the frame clock counts from the moment the music starts.
-    timeline::GlobalFrameClock().Start();
+    presentation_.frameClock().Start();
     return true;
 }
 
@@ -122,27 +125,44 @@ void Engine::CatchUp(const uint8_t* data, size_t size, uint64_t start) {
     SteppedSoundtrackPlayer stepped;
     std::string error;
     // A track that cannot be read is reported when the real player starts.
-    if (stepped.Start(data, size, 0, &error) != audio::StartResult::Started) return;
+    if (stepped.Start(data, size, start, &error) != audio::StartResult::Started) return;
+    // The show starts where its soundtrack does, then moves to the start position.
     const bool wasVirtual = platform::IsVirtualClock();
     const uint32_t clockAtStart = platform::timeGetTime();
-    platform::UseVirtualClock(clockAtStart);
     audio::SetSoundtrack(&stepped);
     presentation_.AfterSoundtrackStart();
+    presentation_.frameClock().Start();
     caughtUp_ = true;
-    PreRoll(presentation_, stepped, clockAtStart, start, [this] {
-        if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
-        if (platform::TakeKeyPress(platform::kVkEscape)) escapeDuringCatchUp_ = true;
-        // The main loop then ends after one frame.
-        return closedWhileCatchingUp_ || escapeDuringCatchUp_;
-    });
+    // The music starts there and the clock goes on from the reading a whole run has there, so
+    // every timer keeps counting.
+    uint32_t reading = 0;
+    if (ShowControl* control = presentation_.showControl()) {
+        reading = control->SeekTo(start);
+    } else {
+        // A show that cannot be moved is played up to there unseen, as a still is.
+        platform::UseVirtualClock(clockAtStart);
+        PreRoll(presentation_, stepped, clockAtStart, start, [this] {
+            if (platform::PumpMessages()) closedWhileCatchingUp_ = true;
+            if (platform::TakeKeyPress(platform::kVkEscape)) escapeDuringCatchUp_ = true;
+            // The main loop then ends after one frame.
+            return closedWhileCatchingUp_ || escapeDuringCatchUp_;
+        });
+        reading = ClockAt(clockAtStart, start, stepped.Format());
+    }
     audio::SetSoundtrack(nullptr);
-    // The music starts where a whole run would be, and the clock goes on from the reading
-    // such a run has there, so every timer the pre-roll started keeps counting.
-    const uint32_t now = ClockAt(clockAtStart, start, stepped.Format());
     if (wasVirtual)
-        platform::VirtualClockSet(now);
+        platform::VirtualClockSet(reading);
     else
-        platform::UseRealClockFrom(now);
+        platform::UseRealClockFrom(reading);
+    if (closedWhileCatchingUp_ || escapeDuringCatchUp_) return;
+    const audio::TrackFormat format = stepped.Format();
+    const uint64_t ms = start / std::max<uint64_t>(format.bytesPerFrame(), 1) * 1000 /
+                        static_cast<uint64_t>(std::max(format.rate, 1));
+    std::fprintf(stderr, "runeplay: the show starts at %llu:%02llu.%03llu (soundtrack byte %llu)\n",
+                 static_cast<unsigned long long>(ms / 60000),
+                 static_cast<unsigned long long>(ms / 1000 % 60),
+                 static_cast<unsigned long long>(ms % 1000),
+                 static_cast<unsigned long long>(start));
 }
 
 void Engine::PressScriptedEscape() {

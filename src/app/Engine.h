@@ -3,11 +3,12 @@
 //   Run():  window (unless headless) -> Presentation::CreateDevice -> LoadAll -> MainLoop
 //   LoadAll(): open the pack -> Presentation::LoadAssets -> start the soundtrack from
 //              "morvek.mp3" -> Presentation::AfterSoundtrackStart -> start the frame clock.
-//              With --start past 0 (held to the track's length) the show is first played up
-//              to there with draws discarded (as a still is), so it starts part-way exactly
-//              as a whole run shows it; the clock then runs on from the reading a whole run
-//              would have there. AfterSoundtrackStart runs once either way: where the
-//              soundtrack starts, before any frame.
+//              With --start past 0 (held to the track's length) both run where the
+//              soundtrack starts, then the presentation's ShowControl moves the show to the
+//              start position exactly as a still there finds it, before the music starts
+//              there (a presentation without one is played up to there with draws
+//              discarded, as a still is); the clock then runs on from the reading a whole
+//              run has there.
 //   MainLoop(): Presentation::Frame (or, while the player is paused, the frame on screen
 //               again), PumpMessages (window closed: status 1 at once, nothing else is
 //               touched), then Escape ends the loop: cursor shown, sound stopped, status 0;
@@ -113,7 +114,8 @@ class Engine {
     std::optional<uint64_t> escapeAtBytes_;
     bool scriptedEscapePressed_ = false;
     bool closedWhileCatchingUp_ = false;
-    // The pre-roll has run the presentation's after-soundtrack step; it must not run twice.
+    // The part-way start has run the presentation's after-soundtrack step and started the
+    // frame clock; neither may run twice.
     bool caughtUp_ = false;
 };
 

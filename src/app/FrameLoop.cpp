@@ -41,7 +41,7 @@ LoopEnd RenderFrames(const FrameGrid& grid, uint64_t first, uint64_t count,
     IDirect3DSurface8* back = nullptr;
     if (!RenderDevice || FAILED(RenderDevice->GetBackBuffer(0, &back)) || !back)
         return LoopEnd::Failed;
-    auto* gl = dynamic_cast<gfx::gl::GlRenderDevice*>(RenderDevice);
+    auto* gl = dynamic_cast<gfx::gl::Device*>(RenderDevice);
     std::unique_ptr<gfx::gl::FrameReadback> ring;
     if (gl) ring = std::make_unique<gfx::gl::FrameReadback>(*gl, kReadbackDepth);
 

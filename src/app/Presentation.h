@@ -41,7 +41,10 @@ class Presentation {
 
     // One frame of the timeline: read the soundtrack position, draw, present, and tick the
     // frame clock last.
-    virtual void Frame() { timeline::GlobalFrameClock().Tick(); }
+    virtual void Frame() { frameClock().Tick(); }
+
+    // The clock the frames tick, started as the last step of loading.
+    virtual timeline::FrameClock& frameClock() { return frameClock_; }
 
     // Seeking, for presentations that can be moved to any position; null where not.
     virtual ShowControl* showControl() { return nullptr; }
@@ -54,6 +57,9 @@ class Presentation {
         (void)draw;
         return false;
     }
+
+  private:
+    timeline::FrameClock frameClock_;
 };
 
 }  // namespace app

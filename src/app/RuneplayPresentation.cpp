@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DeviceSetup.h"
+#include "app/ShowSeeker.h"
 #include "assets/TextureLoading.h"
 #include "effects/objects/MetalObject.h"
 #include "effects/overlays/DigitCounter.h"
@@ -17,7 +18,7 @@
 #include "effects/shader/RotatingMeshScene.h"
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Window.h"
 #include "scene/ObjectBuffers.h"
 #include "scene/SceneDrawing.h"
@@ -50,6 +51,7 @@ bool RuneplayPresentation::CreateDevice(platform::Window* window, const Options&
         settings.windowed = options.windowMode == platform::WindowMode::Windowed ? 1 : 0;
         settings.hardwareVertexProcessing = 1;
     }
+    snapshotsWhilePlaying_ = !options.render();
     std::string reason;
     device_ = CreateRenderDevice(settings, window ? window->sdlWindow() : nullptr,
                                  [&reason](const std::string& text) { reason = text; });
@@ -169,10 +171,9 @@ void RuneplayPresentation::LoadAssets() {
     pictures.endScreen = Picture("!textures\\endscr.jpg");
 
     // 14: the cuts wait for their positions.
-    timeline::Timeline& show = timeline::theTimeline;
     for (int i = 0; i < timeline::kCutCount; ++i) {
-        show.cutTimers[i].Reset();
-        show.cutPending[i] = 1;
+        show_.cutTimers[i].Reset();
+        show_.cutPending[i] = 1;
     }
 
     // 15-18: the background picture, the sprites and the screen pictures.
@@ -186,11 +187,16 @@ void RuneplayPresentation::LoadAssets() {
     }
     CreateCreditSprites();
 
-    // 19-21: ambient light, the two loaded-scene segments and the animated screen.
+    // 19-21: ambient light, the two loaded-scene segments and the animated screen. The run
+    // draws its particles from the generator where their spawn points left it.
     RenderDevice->SetRenderState(D3DRS_AMBIENT, 0xFF505050);
-    waterScene.Load();
-    screenScene.Load();
+    scene::RandomGenerator random;
+    waterScene.Load(random);
+    screenScene.Load(random);
     screenScene.screenObject = FindScreenObject(screenScene.scene);
+    show_.water = waterScene.StartState();
+    show_.screen = screenScene.StartState();
+    show_.random = random;
 
     // 22: the target every segment draws into.
     timeline::FrameTarget.width = width;
@@ -198,9 +204,59 @@ void RuneplayPresentation::LoadAssets() {
     timeline::FrameTarget.create();
 }
 
-void RuneplayPresentation::AfterSoundtrackStart() { timeline::theTimeline.speedFactor = 0.7f; }
+void RuneplayPresentation::AfterSoundtrackStart() {
+    show_.speedFactor = 0.7f;
+    // Everything from here on is what a run changes: the start of every seek.
+    SeekableShow& self = *this;
+    if (RenderDevice) seeker_ = std::make_unique<ShowSeeker>(self, show_);
+}
 
-void RuneplayPresentation::Frame() { timeline::theTimeline.Frame(); }
+void RuneplayPresentation::Frame() {
+    timeline::theTimeline.Frame(show_);
+    if (snapshotsWhilePlaying_ && seeker_) seeker_->MakeNextSnapshot();
+}
+
+ShowControl* RuneplayPresentation::showControl() { return seeker_.get(); }
+
+void RuneplayPresentation::PlayFrame(timeline::ShowState& show, uint32_t position, bool draw) {
+    if (!device_) {
+        timeline::theTimeline.FrameAt(show, position);
+        return;
+    }
+    // Whatever else such a frame draws, the frame at a seek's target draws over.
+    const bool discarding = device_->discardDraws();
+    device_->setDiscardDraws(true);
+    if (draw) {
+        const std::vector<gfx::Surface*> kept = KeptTargets();
+        device_->setDrawnWhileDiscarding({kept.begin(), kept.end()});
+    }
+    timeline::theTimeline.FrameAt(show, position);
+    device_->setDrawnWhileDiscarding({});
+    device_->setDiscardDraws(discarding);
+}
+
+// The water's mirror and surface keep what earlier frames drew wherever the present one draws
+// nothing; the frame target and the first glow target are cleared as each frame begins with
+// them, and the second glow target is drawn over whole.
+std::vector<gfx::Surface*> RuneplayPresentation::KeptTargets() {
+    std::vector<gfx::Surface*> kept;
+    for (const effects::RenderTargetRecord* target :
+         {&effects::waterScene.mirrorTarget, &effects::waterScene.surfaceTarget})
+        if (target->created()) kept.push_back(target->targetSurface);
+    return kept;
+}
+
+bool RuneplayPresentation::DrawsIntoKeptTargets(uint32_t position) {
+    return timeline::kSegmentB.contains(position) || timeline::kSegmentC.contains(position);
+}
+
+void RuneplayPresentation::ResetKeptTargets() {
+    const bool discarding = device_ && device_->discardDraws();
+    if (device_) device_->setDiscardDraws(false);
+    effects::waterScene.mirrorTarget.reset();
+    effects::waterScene.surfaceTarget.reset();
+    if (device_) device_->setDiscardDraws(discarding);
+}
 
 bool RuneplayPresentation::SetWindowOverlay(std::function<void(int width, int height)> draw) {
     if (!device_ || !windowed_) return false;

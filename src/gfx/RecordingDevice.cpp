@@ -41,20 +41,20 @@ const char* RenderStateName(D3DRENDERSTATETYPE s) {
         return #n;
         RS(D3DRS_ZENABLE)
         RS(D3DRS_FILLMODE)
-        RS(D3DRS_SHADEMODE) RS(D3DRS_LINEPATTERN) RS(D3DRS_ZWRITEENABLE) RS(
-            D3DRS_ALPHATESTENABLE) RS(D3DRS_LASTPIXEL) RS(D3DRS_SRCBLEND) RS(D3DRS_DESTBLEND)
-            RS(D3DRS_CULLMODE) RS(D3DRS_ZFUNC) RS(D3DRS_ALPHAREF) RS(D3DRS_ALPHAFUNC) RS(
-                D3DRS_DITHERENABLE) RS(D3DRS_ALPHABLENDENABLE) RS(D3DRS_FOGENABLE)
-                RS(D3DRS_SPECULARENABLE) RS(D3DRS_ZVISIBLE) RS(D3DRS_FOGCOLOR) RS(
-                    D3DRS_FOGTABLEMODE) RS(D3DRS_FOGSTART) RS(D3DRS_FOGEND) RS(D3DRS_FOGDENSITY)
-                    RS(D3DRS_EDGEANTIALIAS) RS(D3DRS_ZBIAS) RS(D3DRS_RANGEFOGENABLE) RS(
-                        D3DRS_STENCILENABLE) RS(D3DRS_STENCILFAIL) RS(D3DRS_STENCILZFAIL)
-                        RS(D3DRS_STENCILPASS) RS(D3DRS_STENCILFUNC) RS(D3DRS_STENCILREF) RS(
-                            D3DRS_STENCILMASK) RS(D3DRS_STENCILWRITEMASK) RS(D3DRS_TEXTUREFACTOR)
-                            RS(D3DRS_WRAP0) RS(D3DRS_WRAP1) RS(D3DRS_WRAP2) RS(D3DRS_WRAP3) RS(
-                                D3DRS_WRAP4) RS(D3DRS_WRAP5) RS(D3DRS_WRAP6) RS(D3DRS_WRAP7)
-                                RS(D3DRS_CLIPPING) RS(D3DRS_LIGHTING) RS(D3DRS_AMBIENT) RS(
-                                    D3DRS_FOGVERTEXMODE) RS(D3DRS_COLORVERTEX) RS(D3DRS_LOCALVIEWER)
+        RS(D3DRS_SHADEMODE)
+        RS(D3DRS_LINEPATTERN) RS(D3DRS_ZWRITEENABLE) RS(D3DRS_ALPHATESTENABLE) RS(
+            D3DRS_LASTPIXEL) RS(D3DRS_SRCBLEND) RS(D3DRS_DESTBLEND) RS(D3DRS_CULLMODE)
+            RS(D3DRS_ZFUNC) RS(D3DRS_ALPHAREF) RS(D3DRS_ALPHAFUNC) RS(D3DRS_DITHERENABLE) RS(
+                D3DRS_ALPHABLENDENABLE) RS(D3DRS_FOGENABLE) RS(D3DRS_SPECULARENABLE)
+                RS(D3DRS_ZVISIBLE) RS(D3DRS_FOGCOLOR) RS(D3DRS_FOGTABLEMODE) RS(D3DRS_FOGSTART) RS(
+                    D3DRS_FOGEND) RS(D3DRS_FOGDENSITY) RS(D3DRS_EDGEANTIALIAS) RS(D3DRS_ZBIAS)
+                    RS(D3DRS_RANGEFOGENABLE) RS(D3DRS_STENCILENABLE) RS(D3DRS_STENCILFAIL) RS(
+                        D3DRS_STENCILZFAIL) RS(D3DRS_STENCILPASS) RS(D3DRS_STENCILFUNC)
+                        RS(D3DRS_STENCILREF) RS(D3DRS_STENCILMASK) RS(D3DRS_STENCILWRITEMASK) RS(
+                            D3DRS_TEXTUREFACTOR) RS(D3DRS_WRAP0) RS(D3DRS_WRAP1) RS(D3DRS_WRAP2)
+                            RS(D3DRS_WRAP3) RS(D3DRS_WRAP4) RS(D3DRS_WRAP5) RS(D3DRS_WRAP6) RS(
+                                D3DRS_WRAP7) RS(D3DRS_CLIPPING) RS(D3DRS_LIGHTING) RS(D3DRS_AMBIENT)
+                                RS(D3DRS_FOGVERTEXMODE) RS(D3DRS_COLORVERTEX) RS(D3DRS_LOCALVIEWER)
                                     RS(D3DRS_NORMALIZENORMALS) RS(D3DRS_DIFFUSEMATERIALSOURCE) RS(
                                         D3DRS_SPECULARMATERIALSOURCE) RS(D3DRS_AMBIENTMATERIALSOURCE)
                                         RS(D3DRS_EMISSIVEMATERIALSOURCE) RS(D3DRS_VERTEXBLEND) RS(
@@ -87,12 +87,13 @@ const char* TextureStageStateName(D3DTEXTURESTAGESTATETYPE t) {
         return #n;
         TS(D3DTSS_COLOROP)
         TS(D3DTSS_COLORARG1)
-        TS(D3DTSS_COLORARG2) TS(D3DTSS_ALPHAOP) TS(D3DTSS_ALPHAARG1) TS(D3DTSS_ALPHAARG2)
-            TS(D3DTSS_BUMPENVMAT00) TS(D3DTSS_BUMPENVMAT01) TS(D3DTSS_BUMPENVMAT10)
-                TS(D3DTSS_BUMPENVMAT11) TS(D3DTSS_TEXCOORDINDEX) TS(D3DTSS_ADDRESSU)
-                    TS(D3DTSS_ADDRESSV) TS(D3DTSS_BORDERCOLOR) TS(D3DTSS_MAGFILTER)
-                        TS(D3DTSS_MINFILTER) TS(D3DTSS_MIPFILTER) TS(D3DTSS_MIPMAPLODBIAS)
-                            TS(D3DTSS_MAXMIPLEVEL) TS(D3DTSS_MAXANISOTROPY) TS(D3DTSS_BUMPENVLSCALE)
+        TS(D3DTSS_COLORARG2)
+        TS(D3DTSS_ALPHAOP) TS(D3DTSS_ALPHAARG1) TS(D3DTSS_ALPHAARG2) TS(D3DTSS_BUMPENVMAT00)
+            TS(D3DTSS_BUMPENVMAT01) TS(D3DTSS_BUMPENVMAT10) TS(D3DTSS_BUMPENVMAT11)
+                TS(D3DTSS_TEXCOORDINDEX) TS(D3DTSS_ADDRESSU) TS(D3DTSS_ADDRESSV)
+                    TS(D3DTSS_BORDERCOLOR) TS(D3DTSS_MAGFILTER) TS(D3DTSS_MINFILTER)
+                        TS(D3DTSS_MIPFILTER) TS(D3DTSS_MIPMAPLODBIAS) TS(D3DTSS_MAXMIPLEVEL)
+                            TS(D3DTSS_MAXANISOTROPY) TS(D3DTSS_BUMPENVLSCALE)
                                 TS(D3DTSS_BUMPENVLOFFSET) TS(D3DTSS_TEXTURETRANSFORMFLAGS)
                                     TS(D3DTSS_ADDRESSW) TS(D3DTSS_COLORARG0) TS(D3DTSS_ALPHAARG0)
                                         TS(D3DTSS_RESULTARG)
@@ -498,6 +499,35 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minInd
                                     Dec(startIndex), Dec(primitiveCount)});
     return StateDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex,
                                              primitiveCount);
+}
+
+HRESULT RecordingDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
+    const HRESULT hr = StateDevice::CreateStateBlock(type, token);
+    record("CreateStateBlock", {Dec(type)}).result =
+        SUCCEEDED(hr) ? "sb#" + std::to_string(*token) : "";
+    return hr;
+}
+
+HRESULT RecordingDevice::ApplyStateBlock(DWORD token) {
+    record("ApplyStateBlock", {"sb#" + std::to_string(token)});
+    return StateDevice::ApplyStateBlock(token);
+}
+
+HRESULT RecordingDevice::CaptureStateBlock(DWORD token) {
+    record("CaptureStateBlock", {"sb#" + std::to_string(token)});
+    return StateDevice::CaptureStateBlock(token);
+}
+
+HRESULT RecordingDevice::DeleteStateBlock(DWORD token) {
+    record("DeleteStateBlock", {"sb#" + std::to_string(token)});
+    return StateDevice::DeleteStateBlock(token);
+}
+
+HRESULT RecordingDevice::CopyRects(Surface* source, const RECT* sourceRects, UINT count,
+                                   Surface* destination, const POINT* destinationPoints) {
+    record("CopyRects",
+           {ResourceName(source), ResourceName(destination), Dec(sourceRects ? count : 0)});
+    return StateDevice::CopyRects(source, sourceRects, count, destination, destinationPoints);
 }
 
 }  // namespace gfx

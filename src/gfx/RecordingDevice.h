@@ -104,6 +104,15 @@ class RecordingDevice : public StateDevice {
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
 
+    // Recorded as CreateStateBlock(1) -> sb#1, ApplyStateBlock(sb#1) and so on.
+    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT CaptureStateBlock(DWORD token) override;
+    HRESULT DeleteStateBlock(DWORD token) override;
+    // CopyRects(surf#1, surf#2, 1), the rectangle count 0 for a whole-surface copy.
+    HRESULT CopyRects(Surface* source, const RECT* sourceRects, UINT count, Surface* destination,
+                      const POINT* destinationPoints) override;
+
     // "vs#N" / "ps#N" / FVF in hex for shader selections.
     std::string VertexShaderName(DWORD handleOrFvf) const;
     static std::string PixelShaderName(DWORD handle);

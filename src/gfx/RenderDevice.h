@@ -116,6 +116,28 @@ class RenderDevice {
     virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                          UINT startIndex, UINT primitiveCount) = 0;
 
+    // ---- state blocks and surface copies: what putting a run back where it was needs
+    // A block of type D3DSBT_ALL holds every state a draw reads: render and texture stage
+    // states, textures, transforms, lights and their enables, material, clip planes, both
+    // shaders and their constants, streams and indices. As in the original, the render target
+    // and depth-stencil surface are not part of it. Applying puts the device back as it was,
+    // so a light first set after the capture is gone again. Creation captures the current
+    // values; the token is never 0. The partial block types are not supported
+    // (D3DERR_INVALIDCALL).
+    virtual HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) = 0;
+    // Sets every state the block holds.
+    virtual HRESULT ApplyStateBlock(DWORD token) = 0;
+    // Takes the current values of the block's states into it.
+    virtual HRESULT CaptureStateBlock(DWORD token) = 0;
+    virtual HRESULT DeleteStateBlock(DWORD token) = 0;
+    // Copies `count` rectangles of `source` into `destination` of the same format, unscaled,
+    // each to the matching point (rectangles and points both null: the whole source to the
+    // top-left corner). Every rectangle must lie inside the source and land inside the
+    // destination. The memory device copies surfaces that have memory; the GL back end copies
+    // between render targets.
+    virtual HRESULT CopyRects(Surface* source, const RECT* sourceRects, UINT count,
+                              Surface* destination, const POINT* destinationPoints) = 0;
+
     // ---- additions of ours (not in the original API)
     // Reads a render-target surface (or any surface with a system copy) as 0xAARRGGBB
     // values, rows top to bottom. For formats without alpha the top byte is 0xFF.

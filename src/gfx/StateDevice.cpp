@@ -648,6 +648,102 @@ HRESULT StateDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, 
     return OnDrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
 }
 
+// ------------------------------------------------------------------ state blocks
+
+DeviceState* StateDevice::stateBlock(DWORD token) {
+    if (token == 0 || token > stateBlocks_.size()) return nullptr;
+    return stateBlocks_[token - 1].get();
+}
+
+HRESULT StateDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
+    if (!token || type != D3DSBT_ALL) return D3DERR_INVALIDCALL;
+    // The slot of a deleted block is taken again, so making and deleting blocks runs on.
+    auto free = std::find(stateBlocks_.begin(), stateBlocks_.end(), nullptr);
+    if (free == stateBlocks_.end()) free = stateBlocks_.insert(free, nullptr);
+    *free = std::make_unique<DeviceState>(state_);
+    *token = static_cast<DWORD>(free - stateBlocks_.begin() + 1);
+    return D3D_OK;
+}
+
+HRESULT StateDevice::ApplyStateBlock(DWORD token) {
+    const DeviceState* block = stateBlock(token);
+    if (!block) return D3DERR_INVALIDCALL;
+    // Everything but the targets and the scene bracket, which a block does not hold.
+    Surface* const renderTarget = state_.renderTarget;
+    Surface* const depthStencil = state_.depthStencil;
+    const bool inScene = state_.inScene;
+    state_ = *block;
+    state_.renderTarget = renderTarget;
+    state_.depthStencil = depthStencil;
+    state_.inScene = inScene;
+    // The block's viewport goes with the target it was captured on; one that does not fit the
+    // target in place now falls back to the whole target, as a target change would leave it.
+    const D3DVIEWPORT8& v = state_.viewport;
+    if (renderTarget && (uint64_t{v.X} + v.Width > renderTarget->width() ||
+                         uint64_t{v.Y} + v.Height > renderTarget->height()))
+        state_.viewport = WholeOf(*renderTarget);
+    markDirty(kDirtyAll & ~kDirtyRenderTarget);
+    return D3D_OK;
+}
+
+HRESULT StateDevice::CaptureStateBlock(DWORD token) {
+    DeviceState* block = stateBlock(token);
+    if (!block) return D3DERR_INVALIDCALL;
+    *block = state_;
+    return D3D_OK;
+}
+
+HRESULT StateDevice::DeleteStateBlock(DWORD token) {
+    if (!stateBlock(token)) return D3DERR_INVALIDCALL;
+    stateBlocks_[token - 1].reset();
+    return D3D_OK;
+}
+
+HRESULT StateDevice::CopyRects(Surface* source, const RECT* sourceRects, UINT count,
+                               Surface* destination, const POINT* destinationPoints) {
+    if (!source || !destination || source->format() != destination->format())
+        return D3DERR_INVALIDCALL;
+    if ((sourceRects == nullptr) != (destinationPoints == nullptr) || (sourceRects && count == 0))
+        return D3DERR_INVALIDCALL;
+    // Memory to memory here, render target to render target in the back end.
+    if (source->lockable() != destination->lockable()) return D3DERR_INVALIDCALL;
+    std::vector<SurfaceCopy> copies;
+    if (!sourceRects) {
+        copies.push_back(
+            {RECT{0, 0, static_cast<INT>(source->width()), static_cast<INT>(source->height())},
+             POINT{0, 0}});
+    } else {
+        for (UINT i = 0; i < count; ++i) copies.push_back({sourceRects[i], destinationPoints[i]});
+    }
+    const auto inside = [](INT a, INT b, UINT limit) {
+        return a >= 0 && b > a && b <= static_cast<INT>(limit);
+    };
+    for (const SurfaceCopy& c : copies) {
+        const INT w = c.from.right - c.from.left, h = c.from.bottom - c.from.top;
+        if (!inside(c.from.left, c.from.right, source->width()) ||
+            !inside(c.from.top, c.from.bottom, source->height()) ||
+            !inside(c.to.x, c.to.x + w, destination->width()) ||
+            !inside(c.to.y, c.to.y + h, destination->height()))
+            return D3DERR_INVALIDCALL;
+    }
+    if (!source->lockable()) return OnCopyRects(*source, *destination, copies);
+    const std::vector<uint8_t>& from = source->mutableBits();
+    std::vector<uint8_t>& to = destination->mutableBits();
+    const size_t texel = FormatBytesPerPixel(source->format());
+    const auto at = [texel](const Surface& s, INT x, INT y) {
+        return static_cast<size_t>(y) * static_cast<size_t>(s.pitch()) +
+               static_cast<size_t>(x) * texel;
+    };
+    for (const SurfaceCopy& c : copies) {
+        const size_t bytes = static_cast<size_t>(c.from.right - c.from.left) * texel;
+        for (INT y = c.from.top; y < c.from.bottom; ++y)
+            std::memcpy(to.data() + at(*destination, c.to.x, c.to.y + y - c.from.top),
+                        from.data() + at(*source, c.from.left, y), bytes);
+    }
+    destination->markChanged();
+    return D3D_OK;
+}
+
 HRESULT StateDevice::ReadPixels(Surface* surface, std::vector<uint32_t>& argb) {
     if (!surface) return D3DERR_INVALIDCALL;
     const UINT w = surface->width(), h = surface->height();

@@ -185,6 +185,13 @@ class StateDevice : public RenderDevice {
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount) override;
 
+    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) override;
+    HRESULT ApplyStateBlock(DWORD token) override;
+    HRESULT CaptureStateBlock(DWORD token) override;
+    HRESULT DeleteStateBlock(DWORD token) override;
+    HRESULT CopyRects(Surface* source, const RECT* sourceRects, UINT count, Surface* destination,
+                      const POINT* destinationPoints) override;
+
     HRESULT ReadPixels(Surface* surface, std::vector<uint32_t>& argb) override;
 
     // Number of vertices a primitive count needs, 0 for an unknown type.
@@ -199,6 +206,15 @@ class StateDevice : public RenderDevice {
     // Gets at least one rectangle, each inside the viewport and not empty.
     virtual HRESULT OnClear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) { return D3D_OK; }
     virtual HRESULT OnPresent() { return D3D_OK; }
+    // One rectangle of a checked CopyRects: source rectangle, destination corner.
+    struct SurfaceCopy {
+        RECT from;
+        POINT to;
+    };
+    // Back ends copy here what has no memory to copy (render targets).
+    virtual HRESULT OnCopyRects(Surface&, Surface&, const std::vector<SurfaceCopy>&) {
+        return D3D_OK;
+    }
     // Called after a shader object is created and its tokens decoded and checked (`program`
     // is null for a declaration without a function); a back end translates it here and may
     // refuse it (the creation then fails).
@@ -232,6 +248,9 @@ class StateDevice : public RenderDevice {
     DeviceState state_;
 
   private:
+    // The block behind a token (token = index + 1), or null once deleted or never made.
+    DeviceState* stateBlock(DWORD token);
+
     DeviceParams params_;
     uint32_t dirty_ = kDirtyAll;
     uint64_t drawCalls_ = 0;
@@ -239,6 +258,7 @@ class StateDevice : public RenderDevice {
     std::vector<std::unique_ptr<Resource>> resources_;
     std::vector<std::unique_ptr<VertexShaderObject>> vertexShaders_;  // handle = (i + 1) * 2 + 1
     std::vector<std::unique_ptr<PixelShaderObject>> pixelShaders_;    // handle = i + 1
+    std::vector<std::unique_ptr<DeviceState>> stateBlocks_;           // token = i + 1
 };
 
 // Reads 16 floats from a D3DMATRIX identity.

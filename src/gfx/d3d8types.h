@@ -53,6 +53,10 @@ struct RECT {
     INT left, top, right, bottom;
 };
 
+struct POINT {
+    INT x, y;
+};
+
 struct D3DRECT {
     INT x1, y1, x2, y2;
 };
@@ -191,6 +195,13 @@ enum D3DPRIMITIVETYPE : uint32_t {
     D3DPT_TRIANGLELIST = 4,
     D3DPT_TRIANGLESTRIP = 5,
     D3DPT_TRIANGLEFAN = 6,
+};
+
+// ---------------------------------------------------------------- state blocks
+enum D3DSTATEBLOCKTYPE : uint32_t {
+    D3DSBT_ALL = 1,
+    D3DSBT_PIXELSTATE = 2,
+    D3DSBT_VERTEXSTATE = 3,
 };
 
 // ---------------------------------------------------------------- transforms

@@ -51,4 +51,21 @@ void UseRealClockFrom(uint32_t now) {
 
 bool IsVirtualClock() { return g_virtual.load(std::memory_order_acquire); }
 
+ClockSource CurrentClockSource() {
+    ClockSource source;
+    source.isVirtual = g_virtual.load(std::memory_order_acquire);
+    source.value = source.isVirtual ? g_virtualNow.load(std::memory_order_acquire)
+                                    : g_realOffset.load(std::memory_order_acquire);
+    return source;
+}
+
+void RestoreClockSource(const ClockSource& source) {
+    if (source.isVirtual) {
+        g_virtualNow.store(source.value, std::memory_order_release);
+    } else {
+        g_realOffset.store(source.value, std::memory_order_release);
+    }
+    g_virtual.store(source.isVirtual, std::memory_order_release);
+}
+
 }  // namespace platform

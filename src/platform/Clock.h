@@ -20,6 +20,16 @@ void UseRealClock();
 void UseRealClockFrom(uint32_t now);
 bool IsVirtualClock();
 
+// Which clock is in use and where it stands (the virtual clock's reading, or the real clock's
+// offset), so that code which runs on a virtual clock for a while can put it back exactly:
+// the real clock then reads as if nothing had happened in between.
+struct ClockSource {
+    bool isVirtual = false;
+    uint32_t value = 0;
+};
+ClockSource CurrentClockSource();
+void RestoreClockSource(const ClockSource& source);
+
 }  // namespace platform
 
 using platform::timeGetTime;

@@ -9,7 +9,6 @@
 #include "assets/TextureLoading.h"
 #include "gfx/GlobalDevice.h"
 #include "platform/ErrorReport.h"
-#include "scene/Random.h"
 
 namespace scene {
 
@@ -88,8 +87,17 @@ const D3DXMATRIX& EmitterWorldMatrix() {
     return identity;
 }
 
+SceneParticles StartParticles(const scene3ds::Scene& scene) {
+    SceneParticles particles;
+    if (!scene.emitters || scene.emitterCount <= 0) return particles;
+    particles.emitters.reserve(static_cast<size_t>(scene.emitterCount));
+    for (int32_t i = 0; i < scene.emitterCount; ++i)
+        particles.emitters.push_back(scene.emitters[i].startParticles);
+    return particles;
+}
+
 bool SetupEmitter(EmitterRecord& record, const std::string& pathPrefix,
-                  scene3ds::SceneObject& object) {
+                  scene3ds::SceneObject& object, RandomGenerator& random) {
     record = EmitterRecord{};
     record.pathPrefix = pathPrefix;
     record.object = &object;
@@ -127,8 +135,6 @@ bool SetupEmitter(EmitterRecord& record, const std::string& pathPrefix,
 
     const uint32_t count = p.particleCount;
     record.spawnPoints.assign(size_t{count} * 3, 0.0f);
-    record.velocities.assign(size_t{count} * 3, 0.0f);
-    record.lives.assign(count, 0.0f);
 
     // Largest x and z start at −100, so even an object left of or behind its origin spreads
     // its particles over ±100. An object without vertices spawns at height 0.
@@ -146,74 +152,75 @@ bool SetupEmitter(EmitterRecord& record, const std::string& pathPrefix,
 
     RenderDevice->CreateVertexBuffer(count * kParticleStride, 0, kParticleFvf, D3DPOOL_MANAGED,
                                      &record.vertexBuffer);
-    BYTE* data = nullptr;
-    if (!record.vertexBuffer || FAILED(record.vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
-        record.vertexBuffer = nullptr;
-        return false;
-    }
-    record.particleCount = count;
+    if (!record.vertexBuffer) return false;
+    record.startParticles.assign(count, Particle{});
     for (uint32_t k = 0; k < count; ++k) {
         float* spawn = &record.spawnPoints[3 * size_t{k}];
-        float* velocity = &record.velocities[3 * size_t{k}];
-        spawn[0] = NextRandomFraction() * largestX;
+        Particle& p = record.startParticles[k];
+        spawn[0] = random.NextFraction() * largestX;
         spawn[1] = height;
-        spawn[2] = NextRandomFraction() * largestZ;
-        record.lives[k] = -1.0f;
-        velocity[0] = NextRandomFraction() * record.spread;
-        velocity[1] = 1.0f;
-        velocity[2] = NextRandomFraction() * record.spread;
-        const ParticleVertex v{spawn[0], spawn[1], spawn[2], kUnbornParticleColour};
-        std::memcpy(data + size_t{k} * kParticleStride, &v, sizeof v);
+        spawn[2] = random.NextFraction() * largestZ;
+        p.life = -1.0f;
+        p.velocity[0] = random.NextFraction() * record.spread;
+        p.velocity[1] = 1.0f;
+        p.velocity[2] = random.NextFraction() * record.spread;
+        p.x = spawn[0];
+        p.y = spawn[1];
+        p.z = spawn[2];
     }
-    record.vertexBuffer->Unlock();
+    record.particleCount = count;
     return true;
 }
 
-void UpdateEmitter(EmitterRecord& record, float frame) {
+void UpdateEmitter(const EmitterRecord& record, std::vector<Particle>& particles, float frame,
+                   RandomGenerator& random) {
     if (!record.active()) return;
-    BYTE* data = nullptr;
-    if (FAILED(record.vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) return;
     const D3DCOLOR colour = (record.startFrame < frame && frame < record.endFrame)
                                 ? EmitterColour(record.red, record.green, record.blue, record.alpha)
                                 : 0;
     const D3DXMATRIX& world = record.object->worldMatrix;
-    for (uint32_t i = 0; i < record.particleCount; ++i) {
-        ParticleVertex v;
-        BYTE* slot = data + size_t{i} * kParticleStride;
-        std::memcpy(&v, slot, sizeof v);
-        float* velocity = &record.velocities[3 * size_t{i}];
-        v.x += record.speed * velocity[0];
-        v.y += record.speed * velocity[1];
-        v.z += record.speed * velocity[2];
+    const size_t count = std::min<size_t>(record.particleCount, particles.size());
+    for (size_t i = 0; i < count; ++i) {
+        Particle& p = particles[i];
+        p.x += record.speed * p.velocity[0];
+        p.y += record.speed * p.velocity[1];
+        p.z += record.speed * p.velocity[2];
 
-        float& life = record.lives[i];
-        if (life < 0.0f) {
+        if (p.life < 0.0f) {
             // A negative draw gives a negative life: the particle is reborn again next update.
-            life = NextRandomFraction() * record.lifeRange;
-            v.colour = colour;
-            const D3DXVECTOR3 spawn(&record.spawnPoints[3 * size_t{i}]);
+            p.life = random.NextFraction() * record.lifeRange;
+            p.colour = colour;
+            const D3DXVECTOR3 spawn(&record.spawnPoints[3 * i]);
             D3DXVECTOR3 position;
             D3DXVec3TransformCoord(&position, &spawn, &world);
-            v.x = position.x;
-            v.y = position.y;
-            v.z = position.z;
-            const float vx = NextRandomFraction() * record.spread;
-            const float vz = NextRandomFraction() * record.spread;
+            p.x = position.x;
+            p.y = position.y;
+            p.z = position.z;
+            const float vx = random.NextFraction() * record.spread;
+            const float vz = random.NextFraction() * record.spread;
             const D3DXVECTOR3 local(vx, 1.0f, vz);
             D3DXVECTOR3 moved;
             D3DXVec3TransformNormal(&moved, &local, &world);
-            velocity[0] = moved.x;
-            velocity[1] = moved.y;
-            velocity[2] = moved.z;
+            p.velocity[0] = moved.x;
+            p.velocity[1] = moved.y;
+            p.velocity[2] = moved.z;
         }
-        life -= 1.0f;
-        std::memcpy(slot, &v, sizeof v);
+        p.life -= 1.0f;
     }
-    record.vertexBuffer->Unlock();
 }
 
-void DrawEmitter(const EmitterRecord& record) {
+void DrawEmitter(const EmitterRecord& record, const std::vector<Particle>& particles) {
     if (!record.active()) return;
+    const UINT count = static_cast<UINT>(std::min<size_t>(record.particleCount, particles.size()));
+    BYTE* data = nullptr;
+    if (count == 0 || FAILED(record.vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)) || !data)
+        return;
+    for (UINT i = 0; i < count; ++i) {
+        const Particle& p = particles[i];
+        const ParticleVertex v{p.x, p.y, p.z, p.colour};
+        std::memcpy(data + size_t{i} * kParticleStride, &v, sizeof v);
+    }
+    record.vertexBuffer->Unlock();
     RenderDevice->SetTexture(0, record.texture);
     for (DWORD stage = 1; stage <= 3; ++stage) RenderDevice->SetTexture(stage, nullptr);
     RenderDevice->SetTransform(D3DTS_WORLD, &EmitterWorldMatrix());
@@ -221,7 +228,7 @@ void DrawEmitter(const EmitterRecord& record) {
     RenderDevice->SetStreamSource(0, record.vertexBuffer, kParticleStride);
     RenderDevice->SetVertexShader(kParticleFvf);
     RenderDevice->SetPixelShader(0);
-    RenderDevice->DrawPrimitive(D3DPT_POINTLIST, 0, record.particleCount);
+    RenderDevice->DrawPrimitive(D3DPT_POINTLIST, 0, count);
 }
 
 }  // namespace scene

@@ -3,8 +3,10 @@
 // the pack entry prefix + object name + ".bin"; its particles move with the object's world
 // matrix, live a random number of frames and are reborn at the object.
 //
-// The vertex buffer is both the particles' state (positions, colours) and the draw source, so
-// an update touches each particle once and nothing is copied or allocated per frame.
+// What is read once (parameters, spawn points, texture, vertex buffer) lives in the scene's
+// emitter records; what a run changes (every particle) is a value the caller keeps, so a run
+// can be copied and restored. Each draw copies the particles' positions and colours into the
+// record's vertex buffer; nothing is allocated per frame.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,7 @@
 
 #include "gfx/RenderDevice.h"
 #include "scene/D3DXMath.h"
+#include "scene/Random.h"
 #include "scene3ds/SceneModel.h"
 
 namespace scene {
@@ -54,12 +57,22 @@ inline D3DCOLOR EmitterColour(uint8_t red, uint8_t green, uint8_t blue, uint8_t 
     return (DWORD{alpha} << 24) | (DWORD{red} << 16) | (DWORD{green} << 8) | DWORD{blue};
 }
 
+// One particle as a run moves it: where it is and its colour (what a draw copies into the
+// vertex buffer), its velocity (world space once reborn) and the frames it has left (below 0
+// it is reborn at the next update).
+struct Particle {
+    float x = 0, y = 0, z = 0;
+    D3DCOLOR colour = kUnbornParticleColour;
+    float velocity[3] = {0, 0, 0};
+    float life = 0;
+};
+
 // One emitter of a scene, in the scene's `emitters` array (object order).
 struct EmitterRecord {
     std::string pathPrefix;          // ScenePathPrefix when it was set up
     std::vector<float> spawnPoints;  // particleCount × (x, y, z), object space
-    std::vector<float> velocities;   // particleCount × (x, y, z), world space once reborn
-    std::vector<float> lives;        // frames left; below 0 the particle is reborn
+    // The particles as set up, each waiting for its first rebirth: where every run starts.
+    std::vector<Particle> startParticles;
     char textureName[kEmitterTextureNameLength + 1] = {};
     IDirect3DVertexBuffer8* vertexBuffer = nullptr;  // particleCount vertices of kParticleFvf
     IDirect3DTexture8* texture = nullptr;            // null draws untextured points
@@ -77,25 +90,37 @@ struct EmitterRecord {
     bool active() const { return particleCount > 0 && vertexBuffer != nullptr; }
 };
 
+// What a run changes of one scene's emitters: the particles of each, in emitter order.
+struct SceneParticles {
+    std::vector<std::vector<Particle>> emitters;
+};
+
+// The particles of every emitter of the scene as preparation set them up.
+SceneParticles StartParticles(const scene3ds::Scene& scene);
+
 // The world matrix every emitter draws with: the identity, since particles are stored in
 // world space.
 const D3DXMATRIX& EmitterWorldMatrix();
 
 // Reads prefix + object name + ".bin", loads the texture (prefix + its name, JPEG, default
 // pool; a message box with the texture name as text and the entry as caption when it cannot
-// be made) and creates the particles, each waiting for its first rebirth. A missing file is
-// reported by the pack; a damaged one gets an error report naming the entry. Either way the
-// record is left inactive (no particles) and the result is false.
+// be made) and creates the particles, each waiting for its first rebirth, with spawn points
+// and first velocities drawn from `random`. A missing file is reported by the pack; a damaged
+// one gets an error report naming the entry. Either way the record is left inactive (no
+// particles) and the result is false.
 bool SetupEmitter(EmitterRecord& record, const std::string& pathPrefix,
-                  scene3ds::SceneObject& object);
+                  scene3ds::SceneObject& object, RandomGenerator& random);
 
 // One step at the given frame: every particle moves by speed × velocity; one whose life is
 // below zero is reborn at its spawn point under the object's current world matrix, coloured
-// when startFrame < frame < endFrame; then its life shrinks by one frame.
-void UpdateEmitter(EmitterRecord& record, float frame);
+// when startFrame < frame < endFrame, with a life and velocity drawn from `random`; then its
+// life shrinks by one frame. Particles beyond the record's count are left alone.
+void UpdateEmitter(const EmitterRecord& record, std::vector<Particle>& particles, float frame,
+                   RandomGenerator& random);
 
-// One point-list draw with the record's texture and point size; the caller has set the
-// blending and point-sprite states. An inactive record draws nothing.
-void DrawEmitter(const EmitterRecord& record);
+// Copies the particles' positions and colours into the record's vertex buffer and draws them
+// as one point list with the record's texture and point size; the caller has set the blending
+// and point-sprite states. An inactive record draws nothing.
+void DrawEmitter(const EmitterRecord& record, const std::vector<Particle>& particles);
 
 }  // namespace scene

@@ -1,5 +1,6 @@
 #include "scene/SceneDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -130,7 +131,8 @@ void ComposeHierarchy(scene3ds::Scene& scene) {
     if (MaxHierarchyDepth >= 2) ComposeLevel(scene, 2);
 }
 
-void UpdateScene(scene3ds::Scene& scene, float frame) {
+void UpdateScene(scene3ds::Scene& scene, float frame, SceneParticles& particles,
+                 RandomGenerator& random) {
     if (scene3ds::SceneCamera* camera = scene.activeCamera) {
         SampleCamera(*camera, frame);
         const D3DXVECTOR3 eye(camera->position), at(camera->target);
@@ -165,11 +167,14 @@ void UpdateScene(scene3ds::Scene& scene, float frame) {
     }
 
     if (scene.emitters) {
-        for (int32_t i = 0; i < scene.emitterCount; ++i) UpdateEmitter(scene.emitters[i], frame);
+        const size_t count = std::min(static_cast<size_t>(std::max(scene.emitterCount, 0)),
+                                      particles.emitters.size());
+        for (size_t i = 0; i < count; ++i)
+            UpdateEmitter(scene.emitters[i], particles.emitters[i], frame, random);
     }
 }
 
-void DrawScene(scene3ds::Scene& scene) {
+void DrawScene(scene3ds::Scene& scene, const SceneParticles& particles) {
     IDirect3DDevice8* device = RenderDevice;
     device->SetRenderState(D3DRS_FOGENABLE, scene.fogEnable);
     device->SetRenderState(D3DRS_FOGCOLOR, scene.fogColor);
@@ -214,7 +219,9 @@ void DrawScene(scene3ds::Scene& scene) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     if (scene.emitters) {
-        for (int32_t i = 0; i < scene.emitterCount; ++i) DrawEmitter(scene.emitters[i]);
+        const size_t count = std::min(static_cast<size_t>(std::max(scene.emitterCount, 0)),
+                                      particles.emitters.size());
+        for (size_t i = 0; i < count; ++i) DrawEmitter(scene.emitters[i], particles.emitters[i]);
     }
 
     device->SetRenderState(D3DRS_POINTSPRITEENABLE, FALSE);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "scene/D3DXMath.h"
+#include "scene/Emitters.h"
 #include "scene3ds/SceneModel.h"
 
 namespace scene {
@@ -42,13 +43,17 @@ void ComposeHierarchy(scene3ds::Scene& scene);
 // Moves the active camera, every object, light and emitter to the frame; sets the projection
 // (one degree wider than the camera's track, written back into `fov` in radians), the view
 // and the device lights (0-7 switched off first). Each object's envMapMatrix becomes its
-// world matrix, so sphere-mapped objects reflect in view space.
-void UpdateScene(scene3ds::Scene& scene, float frame);
+// world matrix, so sphere-mapped objects reflect in view space. The emitters move the
+// particles of `particles` (one entry per emitter; those missing stay still), drawing from
+// `random`.
+void UpdateScene(scene3ds::Scene& scene, float frame, SceneParticles& particles,
+                 RandomGenerator& random);
 
 // The opaque objects, then the transparent ones blended without depth writes (opacity maps
-// through stage 1 with an alpha test), then the emitters as additive point sprites. Leaves
-// fog off, lighting on, culling clockwise, blending off with factors ONE and ONE.
-void DrawScene(scene3ds::Scene& scene);
+// through stage 1 with an alpha test), then the emitters' `particles` as additive point
+// sprites. Leaves fog off, lighting on, culling clockwise, blending off with factors ONE and
+// ONE.
+void DrawScene(scene3ds::Scene& scene, const SceneParticles& particles);
 
 // Rewrites the texture coordinates of the object's vertex buffer from its normals through
 // envMapMatrix · view: u = (n·M column 0 + 1) / 2, v = (n·M column 1 + 1) / 2.

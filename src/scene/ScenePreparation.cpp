@@ -173,7 +173,7 @@ void PrepareLights(scene3ds::Scene& scene) {
     }
 }
 
-void PrepareEmitters(scene3ds::Scene& scene) {
+void PrepareEmitters(scene3ds::Scene& scene, RandomGenerator& random) {
     scene.emitters = nullptr;
     scene.emitterStorage.reset();
     if (scene.emitterCount <= 0) return;
@@ -182,7 +182,7 @@ void PrepareEmitters(scene3ds::Scene& scene) {
     scene.emitterStorage = std::shared_ptr<void>(records, records.get());
     int32_t next = 0;
     for (scene3ds::SceneObject* o = scene.objects; o && next < scene.emitterCount; o = o->next) {
-        if (o->isEmitter) SetupEmitter(scene.emitters[next++], ScenePathPrefix, *o);
+        if (o->isEmitter) SetupEmitter(scene.emitters[next++], ScenePathPrefix, *o, random);
     }
 }
 
@@ -210,13 +210,13 @@ void PrepareFlares(scene3ds::Scene& scene) {
     scene.flareVertexBuffer->Unlock();
 }
 
-int PrepareScene(scene3ds::Scene& scene) {
+int PrepareScene(scene3ds::Scene& scene, RandomGenerator& random) {
     PrepareMaterials(scene);
     PrepareCameras(scene);
     PrepareObjects(scene);
     ComputeHierarchyDepths(scene);
     PrepareLights(scene);
-    PrepareEmitters(scene);
+    PrepareEmitters(scene, random);
     PrepareFlares(scene);
     return 1;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gfx/RenderDevice.h"
+#include "scene/Random.h"
 #include "scene3ds/SceneModel.h"
 
 namespace scene {
@@ -18,8 +19,9 @@ extern std::string FlarePicturePath;
 // Prepares the scene with the process-wide ScenePathPrefix and RenderDevice. Call once, after
 // loading, after the segment has selected camera 1 and set the aspect, lighting and fog
 // fields. Missing pictures are reported in message boxes captioned with the entry name
-// ("TextureError!!!!", "OpacityError!!!!") and the scene goes on without them. Returns 1.
-int PrepareScene(scene3ds::Scene& scene);
+// ("TextureError!!!!", "OpacityError!!!!") and the scene goes on without them. The emitters'
+// spawn points are drawn from `random`. Returns 1.
+int PrepareScene(scene3ds::Scene& scene, RandomGenerator& random);
 
 // ---- the steps, in the order PrepareScene runs them
 
@@ -59,7 +61,7 @@ void ComputeHierarchyDepths(scene3ds::Scene& scene);
 void PrepareLights(scene3ds::Scene& scene);
 
 // One emitter record per emitter object, in object order, with the current ScenePathPrefix.
-void PrepareEmitters(scene3ds::Scene& scene);
+void PrepareEmitters(scene3ds::Scene& scene, RandomGenerator& random);
 
 // The flare texture from FlarePicturePath (a failure is not reported) and a buffer holding one
 // white point per flare light at its loaded position.

@@ -1,6 +1,7 @@
 #include "timeline/FrameClock.h"
 
 #include "platform/Clock.h"
+#include "timing/SceneTimer.h"
 
 namespace timeline {
 
@@ -21,12 +22,7 @@ void FrameClock::Tick() {
         rateSum = 0.0f;
         rateSamples = 0.0f;
     }
-    elapsedTicks = TicksBetween(startTime, platform::timeGetTime());
-}
-
-FrameClock& GlobalFrameClock() {
-    static FrameClock clock;
-    return clock;
+    elapsedTicks = timing::TicksBetween(startTime, platform::timeGetTime());
 }
 
 }  // namespace timeline

@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "timeline/SceneTimer.h"
-
 namespace timeline {
 
 // Counts from the start of the soundtrack and keeps an averaged frame rate for the counter.
@@ -25,8 +23,5 @@ struct FrameClock {
     // Called once at the very end of every frame, after it is presented.
     void Tick();
 };
-
-// The process-wide frame clock.
-FrameClock& GlobalFrameClock();
 
 }  // namespace timeline

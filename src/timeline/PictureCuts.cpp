@@ -6,42 +6,47 @@
 #include "effects/overlays/ScreenQuad.h"
 #include "gfx/GlobalDevice.h"
 #include "platform/Input.h"
-#include "timeline/FrameClock.h"
 #include "timeline/Timeline.h"
 
 namespace timeline {
 
-void Timeline::PictureCuts() {
+void Timeline::PictureCuts(ShowState& show) {
     IDirect3DDevice8& d = *RenderDevice;
     for (int i = 0; i < kCutCount; ++i) {
-        if (position <= kCutPositions[i] || cutPending[i] != 1) continue;
+        if (show.position <= kCutPositions[i] || show.cutPending[i] != 1) continue;
         effects::pictureQuad.alpha = 255;
         d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
         d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
         d.SetTexture(0, showPictures.cuts[i]);
         effects::pictureQuad.DrawFull();
-        cutTimers[i].Start();
-        cutTimers[i].Update();
-        if (cutTimers[i].elapsed > kCutHold) {
-            ++shotIndex;
-            cutPending[i] = 0;
-            timerB.Reset();
-            speedFactor = 1.0f;
+        timing::SceneTimer& timer = show.cutTimers[i];
+        timer.Start();
+        timer.Update();
+        if (timer.elapsed > kCutHold) {
+            ++show.shotIndex;
+            show.cutPending[i] = 0;
+            show.timerB.Reset();
+            show.speedFactor = 1.0f;
         }
     }
 }
 
-void Timeline::FlashesAndCounter() {
+void Timeline::FlashesAndCounter(ShowState& show) {
     IDirect3DDevice8& d = *RenderDevice;
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    effects::WhiteFlash(position, 0);
-    effects::WhiteFlash(position, 8);
-    for (int k = 0; k < 5; ++k) effects::SceneCutFlash(position, k);
-    effects::WhiteFlash(position, 24);
+    effects::FlashTimers& timers = show.flashTimers;
+    const auto white = [&](const WhiteFlashCue& cue) {
+        effects::WhiteFlash(timers, show.position, cue.number, cue.after);
+    };
+    white(kWhiteFlashes[0]);
+    white(kWhiteFlashes[1]);
+    for (int k = 0; k < 5; ++k)
+        effects::SceneCutFlash(timers, show.position, k, kScreenSceneThresholds);
+    white(kWhiteFlashes[2]);
     if (platform::KeyState[platform::kVkSpace])
-        effects::digitCounter.Draw(0.0f, 0.0f, GlobalFrameClock().framesPerSecond);
+        effects::digitCounter.Draw(0.0f, 0.0f, show.frameClock.framesPerSecond);
 }
 
 }  // namespace timeline

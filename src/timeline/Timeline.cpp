@@ -4,9 +4,8 @@
 #include <limits>
 
 #include "audio/SoundtrackPlayer.h"
-#include "effects/shader/ScreenEffectQuad.h"
+#include "effects/shader/Glow.h"
 #include "gfx/GlobalDevice.h"
-#include "timeline/FrameClock.h"
 
 namespace timeline {
 
@@ -21,43 +20,44 @@ uint32_t ReadSoundtrackPosition() {
         std::min<uint64_t>(audio::SoundtrackPosition(), std::numeric_limits<uint32_t>::max()));
 }
 
-void SetGlowStrength(float strength) { effects::screenEffectQuad.strength = strength; }
+void Timeline::Frame(ShowState& show) { FrameAt(show, ReadSoundtrackPosition()); }
 
-void Timeline::Frame() {
+void Timeline::FrameAt(ShowState& show, uint32_t position) {
     if (!RenderDevice) {
-        GlobalFrameClock().Tick();
+        show.frameClock.Tick();
         return;
     }
     IDirect3DDevice8& d = *RenderDevice;
-    position = ReadSoundtrackPosition();
+    show.position = position;
     d.BeginScene();
     d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     FrameTarget.begin(1);
-    DrawSegments();
-    Glow();
-    DrawDirectOverlays();
+    DrawSegments(show);
+    effects::DrawGlow(FrameTarget, GlowTargetA, GlowTargetB, show.strength);
+    DrawDirectOverlays(show);
     d.EndScene();
     d.Present(nullptr, nullptr, nullptr, nullptr);
-    GlobalFrameClock().Tick();
+    show.frameClock.Tick();
 }
 
-void Timeline::DrawSegments() {
-    if (kSegmentA.contains(position)) SegmentA();
-    if (kSegmentB.contains(position)) SegmentB();
-    if (kSegmentC.contains(position)) SegmentC();
-    if (kSegmentD.contains(position)) SegmentD();
-    if (kSegmentE.contains(position)) SegmentE();
-    if (kSegmentF.contains(position)) SegmentF();
-    if (kSegmentG.contains(position)) SegmentG();
-    if (kSegmentH.contains(position)) SegmentH();
+void Timeline::DrawSegments(ShowState& show) {
+    const uint32_t position = show.position;
+    if (kSegmentA.contains(position)) SegmentA(show);
+    if (kSegmentB.contains(position)) SegmentB(show);
+    if (kSegmentC.contains(position)) SegmentC(show);
+    if (kSegmentD.contains(position)) SegmentD(show);
+    if (kSegmentE.contains(position)) SegmentE(show);
+    if (kSegmentF.contains(position)) SegmentF(show);
+    if (kSegmentG.contains(position)) SegmentG(show);
+    if (kSegmentH.contains(position)) SegmentH(show);
 }
 
-void Timeline::DrawDirectOverlays() {
-    if (kSegmentI.contains(position)) SegmentI();
-    if (kSegmentJ.contains(position)) SegmentJ();
-    PictureCuts();
-    FlashesAndCounter();
+void Timeline::DrawDirectOverlays(ShowState& show) {
+    if (kSegmentI.contains(show.position)) SegmentI(show);
+    if (kSegmentJ.contains(show.position)) SegmentJ(show);
+    PictureCuts(show);
+    FlashesAndCounter(show);
 }
 
 }  // namespace timeline

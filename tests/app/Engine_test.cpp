@@ -4,8 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "app/ShowControl.h"
 #include "assets/PackArchive.h"
 #include "assets/PackWriter.h"
 #include "platform/Clock.h"
@@ -44,10 +46,27 @@ class FakePlayer final : public audio::SoundtrackPlayer {
     std::vector<std::string>& log_;
 };
 
+// Records its seeks in the log, with the soundtrack's position at the time, and leaves the
+// clock where a run would have it.
+class FakeShowControl final : public app::ShowControl {
+  public:
+    explicit FakeShowControl(std::vector<std::string>& log) : log_(log) {}
+    uint32_t SeekTo(uint64_t position) override {
+        log_.push_back("seek to " + std::to_string(position) + ", soundtrack " +
+                       (audio::Soundtrack() ? audio::Soundtrack()->BackendName() : "off"));
+        platform::VirtualClockSet(reading);
+        return reading;
+    }
+    uint32_t reading = 4321;
+
+  private:
+    std::vector<std::string>& log_;
+};
+
 // Records the hooks in order and runs a per-frame script.
 class ScriptedPresentation : public app::Presentation {
   public:
-    explicit ScriptedPresentation(std::vector<std::string>& log) : log_(log) {}
+    explicit ScriptedPresentation(std::vector<std::string>& log) : control(log), log_(log) {}
     bool CreateDevice(platform::Window* window, const app::Options&, std::string* error) override {
         log_.push_back(window ? "device with window" : "device headless");
         if (failDevice) *error = "no GL 3.3";
@@ -65,10 +84,13 @@ class ScriptedPresentation : public app::Presentation {
     void Frame() override {
         ++frames;
         if (onFrame) onFrame(frames);
-        timeline::GlobalFrameClock().Tick();
+        frameClock().Tick();
     }
+    app::ShowControl* showControl() override { return seeking ? &control : nullptr; }
 
     bool failDevice = false;
+    bool seeking = false;
+    FakeShowControl control;
     int frames = 0;
     std::function<void(int)> onFrame;
 
@@ -135,7 +157,7 @@ TEST_F(EngineTest, LoadAllRunsItsStepsInOrderAndStartsTheFrameClockLast) {
     EXPECT_THAT(log, ElementsAre("load assets, pack entries 2, soundtrack off",
                                  "start " + std::to_string(mp3.size()) + " at 0",
                                  "after soundtrack, soundtrack on"));
-    EXPECT_EQ(timeline::GlobalFrameClock().startTime, 7777u);
+    EXPECT_EQ(presentation.frameClock().startTime, 7777u);
     // The timeline reads the player through the A/V offset (none here).
     ASSERT_NE(engine.soundtrack(), nullptr);
     EXPECT_EQ(audio::Soundtrack(), engine.soundtrack());
@@ -277,9 +299,49 @@ TEST_F(EngineTest, StartTimeIsConvertedWithTheTracksFormat) {
     EXPECT_THAT(log, testing::Contains("start " + std::to_string(mp3.size()) + " at 88200"));
 }
 
-// A run started part-way first plays the show up to there as a 60 fps run would, so timers
-// and counters hold what they would hold, then the music starts there and the clock runs on.
-TEST_F(EngineTest, AStartPartWayPlaysTheShowUpToThereFirst) {
+// A run started part-way first has the show moved there as a 60 fps run from the start has it,
+// then the music starts there and the clock runs on from the reading such a run has there.
+TEST_F(EngineTest, AStartPartWayMovesTheShowThereBeforeTheMusicStarts) {
+    options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 500};
+    ScriptedPresentation presentation(log);
+    presentation.seeking = true;
+    app::Engine engine(options, presentation);
+    UseFakePlayer(engine);
+    platform::VirtualClockSet(7000);
+    ASSERT_TRUE(engine.LoadAll());
+    // The after-soundtrack step runs once, where the (silent) soundtrack starts, before the
+    // seek: run again after it, it would undo what the seek put in place.
+    EXPECT_THAT(log,
+                ElementsAre("load assets, pack entries 2, soundtrack off",
+                            "after soundtrack, soundtrack on", "seek to 88200, soundtrack none",
+                            "start " + std::to_string(mp3.size()) + " at 88200"));
+    EXPECT_EQ(presentation.frames, 0);
+    EXPECT_TRUE(platform::IsVirtualClock());
+    EXPECT_EQ(platform::timeGetTime(), 4321u);
+    // Started where the soundtrack starts; the seek of a real show puts it where a run has it.
+    EXPECT_EQ(presentation.frameClock().startTime, 7000u);
+    EXPECT_EQ(audio::Soundtrack(), engine.soundtrack());
+}
+
+TEST_F(EngineTest, AStartPastTheEndOfTheTrackMovesTheShowOnlyToItsEnd) {
+    // The track is one second long.
+    for (const app::SoundtrackPosition start :
+         {app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 300 * 60000},
+          app::SoundtrackPosition{app::SoundtrackPosition::Unit::Bytes, 4'000'000'000}}) {
+        log.clear();
+        options.start = start;
+        ScriptedPresentation presentation(log);
+        presentation.seeking = true;
+        app::Engine engine(options, presentation);
+        UseFakePlayer(engine);
+        ASSERT_TRUE(engine.LoadAll());
+        EXPECT_THAT(log, testing::Contains("seek to 176400, soundtrack none"));
+        EXPECT_THAT(log, testing::Contains("start " + std::to_string(mp3.size()) + " at 176400"));
+    }
+}
+
+// Without a show control the show is played up to the start unseen, as a still is.
+TEST_F(EngineTest, AShowThatCannotBeMovedIsPlayedUpToTheStartFirst) {
     options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 500};
     ScriptedPresentation presentation(log);
     std::vector<std::pair<uint32_t, uint64_t>> seen;  // clock and position of each frame
@@ -306,54 +368,9 @@ TEST_F(EngineTest, AStartPartWayPlaysTheShowUpToThereFirst) {
                                  "start " + std::to_string(mp3.size()) + " at 88200"));
     EXPECT_TRUE(platform::IsVirtualClock());
     EXPECT_EQ(platform::timeGetTime(), 7500u);
-    EXPECT_EQ(timeline::GlobalFrameClock().startTime, 7500u);
+    // Started with the soundtrack, as a whole run's.
+    EXPECT_EQ(presentation.frameClock().startTime, 7000u);
     EXPECT_EQ(audio::Soundtrack(), engine.soundtrack());
-}
-
-TEST_F(EngineTest, AStartPastTheEndOfTheTrackCatchesUpOnlyToItsEnd) {
-    // The track is one second long; a start at five hours would otherwise play over a
-    // million frames nobody sees.
-    for (const app::SoundtrackPosition start :
-         {app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 300 * 60000},
-          app::SoundtrackPosition{app::SoundtrackPosition::Unit::Bytes, 4'000'000'000}}) {
-        log.clear();
-        options.start = start;
-        ScriptedPresentation presentation(log);
-        app::Engine engine(options, presentation);
-        UseFakePlayer(engine);
-        platform::VirtualClockSet(7000);
-        ASSERT_TRUE(engine.LoadAll());
-        EXPECT_EQ(presentation.frames, 60);  // 60 fps below 176400 bytes
-        EXPECT_THAT(log, testing::Contains("start " + std::to_string(mp3.size()) + " at 176400"));
-        EXPECT_EQ(platform::timeGetTime(), 8000u);
-    }
-}
-
-TEST_F(EngineTest, EscapeOrClosingWhileCatchingUpEndsTheRun) {
-    options.start = app::SoundtrackPosition{app::SoundtrackPosition::Unit::Milliseconds, 4000};
-    {
-        // Escape stops the pre-roll at once; the main loop then draws its one frame.
-        ScriptedPresentation presentation(log);
-        app::Engine engine(options, presentation);
-        UseFakePlayer(engine);
-        ASSERT_TRUE(platform::PushKey(27, true));
-        EXPECT_EQ(engine.Run(), 0);
-        EXPECT_EQ(presentation.frames, 2);
-        EXPECT_EQ(log.back(), "stop, cursor shown");
-    }
-    platform::ClearKeyState();
-    log.clear();
-    {
-        // Closing the window ends the program before any sound starts.
-        ScriptedPresentation presentation(log);
-        app::Engine engine(options, presentation);
-        UseFakePlayer(engine);
-        PushQuit();
-        EXPECT_EQ(engine.Run(), 1);
-        EXPECT_EQ(presentation.frames, 1);
-        EXPECT_EQ(engine.player(), nullptr);
-        for (const std::string& line : log) EXPECT_EQ(line.rfind("start", 0), std::string::npos);
-    }
 }
 
 TEST_F(EngineTest, MissingPackIsFatalBeforeAnythingLoads) {
@@ -404,9 +421,9 @@ TEST_F(EngineTest, TheEmptyPresentationTicksTheFrameClock) {
     options.quitAfterFrames = 3;
     app::Presentation presentation;
     app::Engine engine(options, presentation);
-    const int32_t before = timeline::GlobalFrameClock().frameCount;
+    const int32_t before = presentation.frameClock().frameCount;
     EXPECT_EQ(engine.Run(), 0);
-    EXPECT_EQ(timeline::GlobalFrameClock().frameCount, before + 3);
+    EXPECT_EQ(presentation.frameClock().frameCount, before + 3);
 }
 
 }  // namespace

@@ -28,11 +28,11 @@ class LoadAllTest : public testsupport::ShowFixture {
         previousDevice_ = RenderDevice;
         RenderDevice = device_.get();
         platform::UseVirtualClock(kClockStart);
-        testsupport::ResetShowState();
-        timeline::theTimeline.cutPending[3] = 0;
-        timeline::theTimeline.speedFactor = 0.0f;
+        platform::ClearKeyState();
         ASSERT_TRUE(assets::GlobalPack().Open(showPack()));
         presentation_ = std::make_unique<app::RuneplayPresentation>();
+        presentation_->show().cutPending[3] = 0;
+        presentation_->show().speedFactor = 0.0f;
         presentation_->LoadAssets();
     }
     // The creation calls in order, as "name(args)"; programs by name only.
@@ -112,9 +112,9 @@ TEST_F(LoadAllTest, EveryPictureAndEffectIsInPlace) {
     EXPECT_EQ(effects::cubeGridScene.attenuationTexture, effects::ringScene.attenuationTexture);
     EXPECT_EQ(effects::endMeshScene.cubeMap, effects::ringScene.cubeMap);
     // The cuts wait, all seven.
-    EXPECT_THAT(timeline::theTimeline.cutPending, ElementsAre(1, 1, 1, 1, 1, 1, 1));
+    EXPECT_THAT(show().cutPending, ElementsAre(1, 1, 1, 1, 1, 1, 1));
     presentation_->AfterSoundtrackStart();
-    EXPECT_EQ(timeline::theTimeline.speedFactor, 0.7f);
+    EXPECT_EQ(show().speedFactor, 0.7f);
 }
 
 TEST_F(LoadAllTest, EndSceneCameraIsSampledAtFrameZero) {

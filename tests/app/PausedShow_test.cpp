@@ -10,19 +10,13 @@
 #include "app/Engine.h"
 #include "app/Player.h"
 #include "app/RuneplayPresentation.h"
-#include "effects/overlays/Credits.h"
-#include "effects/overlays/Flashes.h"
-#include "effects/scenes/ScreenScene.h"
-#include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
 #include "platform/Platform.h"
 #include "support/ReportCapture.h"
-#include "support/ShowFixture.h"
 #include "support/ShowPack.h"
-#include "timeline/FrameClock.h"
-#include "timeline/Timeline.h"
+#include "timeline/ShowState.h"
 
 namespace {
 
@@ -30,27 +24,27 @@ constexpr uint32_t kClockAtLoad = 300000;
 constexpr uint32_t kPassMs = 16;
 
 // Every timer and counter the show keeps between frames, as plain numbers.
-std::vector<double> ShowNumbers() {
+std::vector<double> NumbersOf(const timeline::ShowState& s) {
     std::vector<double> n;
-    auto timer = [&n](const timeline::SceneTimer& t) {
+    auto timer = [&n](const timing::SceneTimer& t) {
         n.insert(n.end(), {double(t.running), double(t.startTime), double(t.nowTime), t.elapsed});
     };
-    const timeline::Timeline& s = timeline::theTimeline;
     n.insert(n.end(), {double(s.position), double(s.shotIndex), s.speedFactor});
     for (int i = 0; i < timeline::kCutCount; ++i) {
         n.push_back(s.cutPending[i]);
         timer(s.cutTimers[i]);
     }
-    for (const timeline::SceneTimer* t :
+    for (const timing::SceneTimer* t :
          {&s.timerA, &s.timerB, &s.timerC, &s.timerE, &s.timerF, &s.timerG, &s.timerH, &s.timerI,
-          &s.timerJ, &s.peopleFadeOut, &s.strengthRamp, &s.fadeTimer})
+          &s.timerJ, &s.peopleFadeOut, &s.strengthRamp, &s.fadeTimer, &s.ringGlideTimer})
         timer(*t);
-    for (const timeline::SceneTimer& t : effects::flashTimers) timer(t);
-    for (const timeline::SceneTimer& t : effects::creditTimers) timer(t);
-    n.push_back(effects::screenScene.screenCounter);
-    timer(effects::screenScene.clipTimer);
-    n.push_back(effects::screenEffectQuad.strength);
-    const timeline::FrameClock& clock = timeline::GlobalFrameClock();
+    for (const timing::SceneTimer& t : s.flashTimers) timer(t);
+    for (const timing::SceneTimer& t : s.creditTimers) timer(t);
+    n.push_back(s.screen.screenCounter);
+    timer(s.screen.clipTimer);
+    n.push_back(s.strength);
+    n.push_back(s.random.state);
+    const timeline::FrameClock& clock = s.frameClock;
     n.insert(n.end(), {double(clock.frameCount), clock.elapsedTicks, clock.framesPerSecond});
     return n;
 }
@@ -93,8 +87,7 @@ class PausedShowTest : public testing::Test {
     // buffer of the last frame.
     std::vector<uint32_t> Play(const std::function<void(int pass, app::Player&)>& script) {
         platform::UseVirtualClock(kClockAtLoad);
-        testsupport::ResetShowState();
-        auto presentation = std::make_unique<app::RuneplayPresentation>();
+        presentation = std::make_unique<app::RuneplayPresentation>();
         std::vector<uint32_t> last;
         {
             app::Engine engine(options, *presentation);
@@ -115,8 +108,12 @@ class PausedShowTest : public testing::Test {
         ASSERT_TRUE(platform::PushKey(virtualKey, false));
     }
 
+    // The show's state as the last run left it.
+    std::vector<double> ShowNumbers() const { return NumbersOf(presentation->show()); }
+
     testsupport::ReportCapture reports;
     app::Options options;
+    std::unique_ptr<app::RuneplayPresentation> presentation;
 };
 
 TEST_F(PausedShowTest, NothingMovesWhilePausedAndAResumedRunDrawsWhatAnUnpausedOneDraws) {

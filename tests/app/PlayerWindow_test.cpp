@@ -21,7 +21,7 @@
 #include "app/ShowControl.h"
 #include "assets/PackWriter.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "imaging/Decoders.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
@@ -71,7 +71,7 @@ class WindowPresentation : public app::Presentation {
         RenderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, kFrameColour, 1.0f, 0);
         RenderDevice->Present(nullptr, nullptr, nullptr, nullptr);
         platform::VirtualClockAdvance(16);
-        timeline::GlobalFrameClock().Tick();
+        frameClock().Tick();
     }
     app::ShowControl* showControl() override { return &control; }
     bool SetWindowOverlay(std::function<void(int, int)> draw) override {
@@ -101,7 +101,7 @@ class WindowPresentation : public app::Presentation {
         return other;
     }
 
-    std::unique_ptr<gfx::gl::GlRenderDevice> device;
+    std::unique_ptr<gfx::gl::Device> device;
     FakeShowControl control;
     int frames = 0;
     uint64_t position = 0;
@@ -308,7 +308,6 @@ class ShowInWindow : public PlayerWindow {
     // The back buffer after the tenth frame from 2:30, the overlay shown or not, the clock
     // moving 16 ms a pass.
     std::vector<uint32_t> TenthFrame(bool overlay) {
-        testsupport::ResetShowState();
         platform::UseVirtualClock(400000);
         app::Options o = options;
         o.packPath = testsupport::SuiteShowPack::Path();

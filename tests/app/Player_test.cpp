@@ -62,7 +62,7 @@ class RecordingPresentation : public app::Presentation {
             RenderDevice->Present(nullptr, nullptr, nullptr, nullptr);
         }
         platform::VirtualClockAdvance(kFrameMs);
-        timeline::GlobalFrameClock().Tick();
+        frameClock().Tick();
     }
     app::ShowControl* showControl() override { return control; }
 
@@ -138,7 +138,7 @@ TEST_F(PlayerTest, PauseHoldsEverythingARunChangesAndResumeGoesOnFromThere) {
     std::vector<Pass> passes;
     Run([&](int pass, app::Player& player) {
         passes.push_back({presentation.frames.size(), platform::timeGetTime(),
-                          audio::Soundtrack()->Position(), timeline::GlobalFrameClock().frameCount,
+                          audio::Soundtrack()->Position(), presentation.frameClock().frameCount,
                           player.paused()});
         if (pass == 3) Tap('P');
         if (pass == 12) Tap(app::keys::kPause);  // the Pause key resumes as well
@@ -459,7 +459,7 @@ class PlayerScreenshotTest : public PlayerTest {
         return picture;
     }
 
-    std::unique_ptr<gfx::gl::GlRenderDevice> device;
+    std::unique_ptr<gfx::gl::Device> device;
     IDirect3DDevice8* previous = nullptr;
     std::filesystem::path cwd;
 };

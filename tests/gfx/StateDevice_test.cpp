@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "gfx/RecordingDevice.h"
 #include "gfx/StateDevice.h"
 
@@ -300,6 +302,177 @@ TEST(StateDeviceTest, ReleasingBackendObjectsReachesTextureLevels) {
     ASSERT_EQ(alive, 2);
     dev.releaseBackendObjects();
     EXPECT_EQ(alive, 0);
+}
+
+// A state block brings back every state a draw reads, as it was captured, and nothing of the
+// render target; the device then takes all of it as changed.
+TEST(StateBlockTest, ApplyBringsBackWhatWasCapturedButNotTheRenderTarget) {
+    gfx::StateDevice d(gfx::DeviceParams{});
+    gfx::Texture* texture = nullptr;
+    gfx::Texture* target = nullptr;
+    ASSERT_EQ(d.CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    ASSERT_EQ(
+        d.CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+        D3D_OK);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    d.SetTexture(1, texture);
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_POINT;
+    light.Range = 100.0f;
+    ASSERT_EQ(d.SetLight(3, &light), D3D_OK);
+    d.LightEnable(3, TRUE);
+    const float c0[4] = {1, 2, 3, 4};
+    d.SetPixelShaderConstant(0, c0, 1);
+
+    DWORD block = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
+    EXPECT_NE(block, 0u);
+    const gfx::DeviceState captured = d.state();
+
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    d.SetTexture(1, nullptr);
+    d.LightEnable(3, FALSE);
+    d.LightEnable(6, TRUE);  // a light slot the block never saw
+    const float other[4] = {9, 9, 9, 9};
+    d.SetPixelShaderConstant(0, other, 1);
+    gfx::Surface* level = nullptr;
+    target->GetSurfaceLevel(0, &level);
+    d.SetRenderTarget(level, nullptr);
+    d.clearDirty();
+
+    ASSERT_EQ(d.ApplyStateBlock(block), D3D_OK);
+    const gfx::DeviceState& now = d.state();
+    EXPECT_EQ(now.renderStates, captured.renderStates);
+    EXPECT_EQ(now.textures, captured.textures);
+    ASSERT_EQ(now.lights.size(), captured.lights.size());
+    EXPECT_TRUE(now.lights[3].enabled);
+    EXPECT_EQ(now.lights[3].light.Range, 100.0f);
+    EXPECT_EQ(now.psConstants[0], (std::array<float, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(now.renderTarget, level);  // not part of a block
+    EXPECT_NE(d.dirty() & gfx::kDirtyRenderState, 0u);
+    EXPECT_NE(d.dirty() & gfx::kDirtyTextures, 0u);
+    EXPECT_EQ(d.dirty() & gfx::kDirtyRenderTarget, 0u);
+
+    // Capture takes the values of now; a second apply brings those back.
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    ASSERT_EQ(d.CaptureStateBlock(block), D3D_OK);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    ASSERT_EQ(d.ApplyStateBlock(block), D3D_OK);
+    DWORD blend = 0;
+    d.GetRenderState(D3DRS_SRCBLEND, &blend);
+    EXPECT_EQ(blend, static_cast<DWORD>(D3DBLEND_ZERO));
+}
+
+// A block holds the viewport; applied over a target it does not fit, the whole target stands.
+TEST(StateBlockTest, TheViewportComesBackWhereItFitsTheTargetInPlace) {
+    gfx::StateDevice d(gfx::DeviceParams{});
+    gfx::Texture* small = nullptr;
+    ASSERT_EQ(
+        d.CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &small),
+        D3D_OK);
+    gfx::Surface* back = nullptr;
+    ASSERT_EQ(d.GetRenderTarget(&back), D3D_OK);
+    const D3DVIEWPORT8 corner{100, 50, 200, 100, 0.25f, 0.75f};
+    ASSERT_EQ(d.SetViewport(&corner), D3D_OK);
+    DWORD block = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
+
+    const D3DVIEWPORT8 whole{0, 0, back->width(), back->height(), 0.0f, 1.0f};
+    ASSERT_EQ(d.SetViewport(&whole), D3D_OK);
+    ASSERT_EQ(d.ApplyStateBlock(block), D3D_OK);
+    D3DVIEWPORT8 v{};
+    d.GetViewport(&v);
+    EXPECT_EQ(v.X, 100u);
+    EXPECT_EQ(v.Width, 200u);
+    EXPECT_EQ(v.MinZ, 0.25f);
+
+    gfx::Surface* level = nullptr;
+    small->GetSurfaceLevel(0, &level);
+    ASSERT_EQ(d.SetRenderTarget(level, nullptr), D3D_OK);
+    ASSERT_EQ(d.ApplyStateBlock(block), D3D_OK);
+    d.GetViewport(&v);
+    EXPECT_EQ(v.X, 0u);
+    EXPECT_EQ(v.Y, 0u);
+    EXPECT_EQ(v.Width, 8u);
+    EXPECT_EQ(v.Height, 8u);
+}
+
+TEST(StateBlockTest, BadTokensAndPartialTypesAreRefused) {
+    gfx::StateDevice d(gfx::DeviceParams{});
+    DWORD block = 0;
+    EXPECT_EQ(d.CreateStateBlock(D3DSBT_PIXELSTATE, &block), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.CreateStateBlock(D3DSBT_ALL, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.ApplyStateBlock(0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.ApplyStateBlock(7), D3DERR_INVALIDCALL);
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
+    DWORD second = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &second), D3D_OK);
+    EXPECT_NE(block, second);
+    ASSERT_EQ(d.DeleteStateBlock(block), D3D_OK);
+    EXPECT_EQ(d.ApplyStateBlock(block), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.CaptureStateBlock(block), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.DeleteStateBlock(block), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.ApplyStateBlock(second), D3D_OK);
+    // A deleted block's token may come back for a new block.
+    DWORD third = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &third), D3D_OK);
+    EXPECT_EQ(third, block);
+    EXPECT_EQ(d.ApplyStateBlock(third), D3D_OK);
+}
+
+TEST(SurfaceCopyTest, CopiesRectanglesBetweenMemorySurfacesAndRefusesWhatDoesNotFit) {
+    gfx::StateDevice d(gfx::DeviceParams{});
+    gfx::Texture *a = nullptr, *b = nullptr, *other = nullptr;
+    ASSERT_EQ(d.CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &a), D3D_OK);
+    ASSERT_EQ(d.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &b), D3D_OK);
+    ASSERT_EQ(d.CreateTexture(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &other), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(a->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch)[x] =
+                static_cast<uint32_t>(y * 8 + x);
+    a->UnlockRect(0);
+    const uint32_t version = b->level(0)->contentVersion();
+
+    const RECT r{2, 1, 5, 3};  // 3 x 2
+    const POINT p{4, 6};
+    ASSERT_EQ(d.CopyRects(a->level(0), &r, 1, b->level(0), &p), D3D_OK);
+    EXPECT_NE(b->level(0)->contentVersion(), version);
+    auto at = [&](int x, int y) {
+        uint32_t v;
+        std::memcpy(&v, b->level(0)->bits().data() + y * b->level(0)->pitch() + x * 4, 4);
+        return v;
+    };
+    EXPECT_EQ(at(4, 6), 10u);  // (2, 1)
+    EXPECT_EQ(at(6, 7), 20u);  // (4, 2)
+    EXPECT_EQ(at(7, 7), 0u);
+    ASSERT_EQ(d.CopyRects(a->level(0), nullptr, 0, b->level(0), nullptr), D3D_OK);
+    EXPECT_EQ(at(7, 3), 31u);
+
+    const POINT off{6, 7};
+    EXPECT_EQ(d.CopyRects(a->level(0), &r, 1, b->level(0), &off), D3DERR_INVALIDCALL);
+    const RECT outside{6, 0, 9, 1};
+    EXPECT_EQ(d.CopyRects(a->level(0), &outside, 1, b->level(0), &p), D3DERR_INVALIDCALL);
+    const RECT empty{2, 2, 2, 3};
+    EXPECT_EQ(d.CopyRects(a->level(0), &empty, 1, b->level(0), &p), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.CopyRects(a->level(0), nullptr, 0, other->level(0), nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.CopyRects(a->level(0), &r, 1, b->level(0), nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d.CopyRects(b->level(0), nullptr, 0, a->level(0), nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST(StateBlockTest, RecordedInTheirTextForm) {
+    RecordingDevice d;
+    DWORD block = 0;
+    ASSERT_EQ(d.CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
+    d.ApplyStateBlock(block);
+    d.CaptureStateBlock(block);
+    d.DeleteStateBlock(block);
+    const std::string b = "sb#" + std::to_string(block);
+    EXPECT_EQ(d.callStrings(), (std::vector<std::string>{
+                                   "CreateStateBlock(1) -> " + b, "ApplyStateBlock(" + b + ")",
+                                   "CaptureStateBlock(" + b + ")", "DeleteStateBlock(" + b + ")"}));
+    EXPECT_EQ(d.calls()[0].result, b);
 }
 
 }  // namespace

@@ -16,30 +16,36 @@ using testing::HasSubstr;
 
 namespace {
 
-struct Particle {
+// A vertex of the emitter's buffer as a draw left it.
+struct BufferVertex {
     float x, y, z;
     uint32_t colour;
 };
 
-Particle ParticleAt(const scene::EmitterRecord& r, uint32_t i) {
-    Particle p;
-    std::memcpy(&p, r.vertexBuffer->data() + size_t{i} * 16, sizeof p);
-    return p;
+BufferVertex VertexAt(const scene::EmitterRecord& r, uint32_t i) {
+    BufferVertex v;
+    std::memcpy(&v, r.vertexBuffer->data() + size_t{i} * 16, sizeof v);
+    return v;
 }
 
 // ---------------------------------------------------------------- the generator
 
 TEST(SceneRandom, IsTheClassicGeneratorFromStateOne) {
-    const uint32_t saved = scene::RandomState();
-    scene::SetRandomState(1);
-    EXPECT_EQ(scene::RandomNumber(), 41);
-    EXPECT_EQ(scene::RandomNumber(), 18467);
-    EXPECT_EQ(scene::RandomNumber(), 6334);
-    EXPECT_EQ(scene::RandomNumber(), 26500);
-    EXPECT_EQ(scene::RandomState(),
+    scene::RandomGenerator random;
+    EXPECT_EQ(random.Next(), 41);
+    EXPECT_EQ(random.Next(), 18467);
+    EXPECT_EQ(random.Next(), 6334);
+    EXPECT_EQ(random.Next(), 26500);
+    EXPECT_EQ(random.state,
               1u * 214013u * 214013u * 214013u * 214013u +
                   2531011u * (1u + 214013u + 214013u * 214013u + 214013u * 214013u * 214013u));
-    scene::SetRandomState(saved);
+}
+
+TEST(SceneRandom, ACopyRepeatsTheSequence) {
+    scene::RandomGenerator random;
+    random.Next();
+    scene::RandomGenerator copy = random;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(copy.Next(), random.Next());
 }
 
 TEST(SceneRandom, FractionSpansMinusOneToJustBelowOne) {
@@ -153,8 +159,11 @@ class Emitters : public PreparedSceneTest {
         LoadAndPrepare(File({MeshObject("emitter01", vertices, kFace, "")},
                             {Keyframer(0, 100, {ObjectNode(0, "emitter01")})}));
         ASSERT_EQ(scene.emitterCount, 1);
+        ASSERT_EQ(particles.emitters.size(), 1u);
         record = &scene.emitters[0];
     }
+    std::vector<scene::Particle>& Particles() { return particles.emitters[0]; }
+    void UpdateAt(float frame) { scene::UpdateEmitter(*record, Particles(), frame, random); }
 
     scene::EmitterRecord* record = nullptr;
 };
@@ -170,15 +179,17 @@ TEST_F(Emitters, SetUpSpreadsSpawnPointsOverTheObjectAndWaitsForTheFirstUpdate) 
     EXPECT_EQ(record->vertexBuffer->size(), 50u * 16);
     EXPECT_EQ(record->vertexBuffer->fvf(), 0x42u);
     EXPECT_EQ(record->vertexBuffer->pool(), D3DPOOL_MANAGED);
+    ASSERT_EQ(record->startParticles.size(), 50u);
+    ASSERT_EQ(Particles().size(), 50u);
     for (uint32_t i = 0; i < 50; ++i) {
         const float* s = &record->spawnPoints[3 * i];
         EXPECT_LE(std::fabs(s[0]), 40.0f);
         EXPECT_EQ(s[1], 2.0f);
         EXPECT_LE(std::fabs(s[2]), 9.0f);
-        EXPECT_EQ(record->lives[i], -1.0f);
-        EXPECT_EQ(record->velocities[3 * i + 1], 1.0f);
-        EXPECT_LE(std::fabs(record->velocities[3 * i]), 0.5f);
-        const Particle p = ParticleAt(*record, i);
+        const scene::Particle& p = Particles()[i];
+        EXPECT_EQ(p.life, -1.0f);
+        EXPECT_EQ(p.velocity[1], 1.0f);
+        EXPECT_LE(std::fabs(p.velocity[0]), 0.5f);
         EXPECT_EQ(p.x, s[0]);
         EXPECT_EQ(p.colour, scene::kUnbornParticleColour);
     }
@@ -192,8 +203,8 @@ TEST_F(Emitters, SpawnPointsFollowTheGeneratorInItsOrder) {
     // From state 1: 41, 18467, 6334, 26500.
     EXPECT_EQ(record->spawnPoints[0], scene::RandomFraction(41) * 50.0f);
     EXPECT_EQ(record->spawnPoints[2], scene::RandomFraction(18467) * 20.0f);
-    EXPECT_EQ(record->velocities[0], scene::RandomFraction(6334));
-    EXPECT_EQ(record->velocities[2], scene::RandomFraction(26500));
+    EXPECT_EQ(Particles()[0].velocity[0], scene::RandomFraction(6334));
+    EXPECT_EQ(Particles()[0].velocity[2], scene::RandomFraction(26500));
 }
 
 TEST_F(Emitters, ObjectLeftOfMinusOneHundredStillSpreadsOverPlusMinusOneHundred) {
@@ -219,9 +230,9 @@ TEST_F(Emitters, ColourOnlyStrictlyInsideTheFrameWindow) {
     const std::pair<float, uint32_t> cases[] = {
         {100.0f, 0u}, {100.5f, 0x40102030u}, {199.0f, 0x40102030u}, {200.0f, 0u}};
     for (const auto& [frame, colour] : cases) {
-        scene::UpdateEmitter(*record, frame);
+        UpdateAt(frame);
         for (uint32_t i = 0; i < record->particleCount; ++i)
-            EXPECT_EQ(ParticleAt(*record, i).colour, colour) << "frame " << frame;
+            EXPECT_EQ(Particles()[i].colour, colour) << "frame " << frame;
     }
 }
 
@@ -232,9 +243,9 @@ TEST_F(Emitters, AnEndFrameOfInfinityColoursForEver) {
     PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
     ASSERT_TRUE(record->active());
     for (const float frame : {100.5f, 1e6f, 3e38f}) {
-        scene::UpdateEmitter(*record, frame);
+        UpdateAt(frame);
         for (uint32_t i = 0; i < record->particleCount; ++i)
-            EXPECT_EQ(ParticleAt(*record, i).colour, 0x40102030u) << "frame " << frame;
+            EXPECT_EQ(Particles()[i].colour, 0x40102030u) << "frame " << frame;
     }
 }
 
@@ -243,16 +254,16 @@ TEST_F(Emitters, LifeRangeZeroRebornsEveryParticleOnEveryUpdate) {
     f.life = 0;
     PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
     for (int step = 0; step < 3; ++step) {
-        const uint32_t before = scene::RandomState();
-        scene::UpdateEmitter(*record, 150);
+        const uint32_t before = random.state;
+        UpdateAt(150);
         // Three draws per reborn particle: life and two velocity components.
         uint32_t expected = before;
         for (uint32_t i = 0; i < 3 * record->particleCount; ++i)
             expected = expected * 214013u + 2531011u;
-        EXPECT_EQ(scene::RandomState(), expected);
+        EXPECT_EQ(random.state, expected);
         for (uint32_t i = 0; i < record->particleCount; ++i) {
-            EXPECT_EQ(record->lives[i], -1.0f);
-            EXPECT_EQ(ParticleAt(*record, i).x, record->spawnPoints[3 * i]);  // never moves
+            EXPECT_EQ(Particles()[i].life, -1.0f);
+            EXPECT_EQ(Particles()[i].x, record->spawnPoints[3 * i]);  // never moves
         }
     }
 }
@@ -263,16 +274,15 @@ TEST_F(Emitters, ParticleRisesBySpeedTimesVelocityEachUpdate) {
     f.spread = 0;
     f.speed = 2;
     PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
-    scene::UpdateEmitter(*record, 150);  // first rebirth at the spawn point
-    record->lives[0] = 100.0f;
-    const float y0 = ParticleAt(*record, 0).y;
-    EXPECT_THAT(std::vector<float>(record->velocities.begin(), record->velocities.end()),
-                ElementsAre(0.0f, 1.0f, 0.0f));
-    scene::UpdateEmitter(*record, 151);
-    EXPECT_EQ(ParticleAt(*record, 0).y, y0 + 2.0f);
-    scene::UpdateEmitter(*record, 152);
-    EXPECT_EQ(ParticleAt(*record, 0).y, y0 + 4.0f);
-    EXPECT_EQ(record->lives[0], 98.0f);
+    UpdateAt(150);  // first rebirth at the spawn point
+    Particles()[0].life = 100.0f;
+    const float y0 = Particles()[0].y;
+    EXPECT_THAT(Particles()[0].velocity, ElementsAre(0.0f, 1.0f, 0.0f));
+    UpdateAt(151);
+    EXPECT_EQ(Particles()[0].y, y0 + 2.0f);
+    UpdateAt(152);
+    EXPECT_EQ(Particles()[0].y, y0 + 4.0f);
+    EXPECT_EQ(Particles()[0].life, 98.0f);
 }
 
 TEST_F(Emitters, RebirthGoesThroughTheObjectsWorldMatrix) {
@@ -284,17 +294,58 @@ TEST_F(Emitters, RebirthGoesThroughTheObjectsWorldMatrix) {
     // Scale 2, a quarter turn about y, then moved by (10, 20, 30).
     D3DXMATRIX world(0, 0, -2, 0, 0, 2, 0, 0, 2, 0, 0, 0, 10, 20, 30, 1);
     scene.objects->worldMatrix = world;
-    scene::UpdateEmitter(*record, 150);
+    UpdateAt(150);
     for (uint32_t i = 0; i < 3; ++i) {
         const float* s = &record->spawnPoints[3 * i];
-        const Particle p = ParticleAt(*record, i);
+        const scene::Particle& p = Particles()[i];
         EXPECT_FLOAT_EQ(p.x, 2 * s[2] + 10);
         EXPECT_FLOAT_EQ(p.y, 2 * s[1] + 20);
         EXPECT_FLOAT_EQ(p.z, -2 * s[0] + 30);
         // (0, 1, 0) through the upper 3 × 3 only.
-        EXPECT_THAT(std::vector<float>(record->velocities.begin() + 3 * i,
-                                       record->velocities.begin() + 3 * i + 3),
-                    ElementsAre(0.0f, 2.0f, 0.0f));
+        EXPECT_THAT(p.velocity, ElementsAre(0.0f, 2.0f, 0.0f));
+    }
+}
+
+TEST_F(Emitters, AnUpdateMovesOnlyTheParticlesItIsGiven) {
+    EmitterFile f;
+    f.count = 20;
+    PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+    UpdateAt(150);
+    const std::vector<scene::Particle> snapshot = Particles();
+    const scene::RandomGenerator generator = random;
+    for (int step = 0; step < 5; ++step) UpdateAt(151.0f + static_cast<float>(step));
+    // The same particles and generator again give the same run.
+    std::vector<scene::Particle> again = snapshot;
+    scene::RandomGenerator replay = generator;
+    for (int step = 0; step < 5; ++step)
+        scene::UpdateEmitter(*record, again, 151.0f + static_cast<float>(step), replay);
+    EXPECT_EQ(replay.state, random.state);
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i].x, Particles()[i].x) << i;
+        EXPECT_EQ(again[i].y, Particles()[i].y) << i;
+        EXPECT_EQ(again[i].life, Particles()[i].life) << i;
+    }
+    // Fewer particles than the record holds: only those move, and nothing reads past them.
+    std::vector<scene::Particle> few(record->startParticles.begin(),
+                                     record->startParticles.begin() + 3);
+    scene::UpdateEmitter(*record, few, 150, replay);
+    EXPECT_EQ(few.size(), 3u);
+    EXPECT_NE(few[0].life, -1.0f);
+}
+
+TEST_F(Emitters, DrawCopiesPositionsAndColoursIntoTheBuffer) {
+    EmitterFile f;
+    f.count = 5;
+    PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+    UpdateAt(150);
+    Particles()[2].colour = 0x12345678u;
+    scene::DrawEmitter(*record, Particles());
+    for (uint32_t i = 0; i < 5; ++i) {
+        const BufferVertex v = VertexAt(*record, i);
+        EXPECT_EQ(v.x, Particles()[i].x) << i;
+        EXPECT_EQ(v.y, Particles()[i].y) << i;
+        EXPECT_EQ(v.z, Particles()[i].z) << i;
+        EXPECT_EQ(v.colour, Particles()[i].colour) << i;
     }
 }
 
@@ -303,7 +354,7 @@ TEST_F(Emitters, DrawIsOnePointListWithTheSharedIdentity) {
     f.pointSize = 12.5f;
     PrepareEmitter(f, {0, 0, 0, 1, 0, 0, 0, 1, 0});
     device.clearCalls();
-    scene::DrawEmitter(*record);
+    scene::DrawEmitter(*record, Particles());
     EXPECT_THAT(
         device.callStrings(),
         ElementsAre(
@@ -324,7 +375,7 @@ TEST_F(Emitters, MissingTextureIsReportedWithItsNameAndTheEmitterStillRuns) {
     EXPECT_TRUE(record->active());
     EXPECT_EQ(record->texture, nullptr);
     device.clearCalls();
-    scene::DrawEmitter(*record);
+    scene::DrawEmitter(*record, Particles());
     EXPECT_EQ(device.find("SetTexture(0, null)"), 0);
 }
 
@@ -338,8 +389,8 @@ TEST_F(Emitters, DamagedFileLeavesTheEmitterOutSafely) {
     EXPECT_THAT(reports.reports[0], HasSubstr("5 bytes"));
     EXPECT_FALSE(scene.emitters[0].active());
     device.clearCalls();
-    scene::UpdateScene(scene, 10);
-    scene::DrawScene(scene);
+    Update(10);
+    Draw();
     EXPECT_EQ(device.find("DrawPrimitive(D3DPT_POINTLIST, 0, 0)"), -1);
     EXPECT_TRUE(device.callsNamed("DrawPrimitive").empty());
 }

@@ -36,19 +36,21 @@ TEST_P(FrameAllocation, UpdateAndDrawAllocateNothing) {
     Load3dsScene(entry, scene);
     scene::SelectCamera(scene, 1);
     scene.fogEnable = 1;
+    scene::RandomGenerator random;
     const uint64_t beforePreparation = testsupport::AllocationCount();
-    scene::PrepareScene(scene);
+    scene::PrepareScene(scene, random);
     EXPECT_GT(testsupport::AllocationCount(), beforePreparation);  // the counter does count
     ASSERT_NE(scene.objects, nullptr);
+    scene::SceneParticles particles = scene::StartParticles(scene);
 
     // The first frame may let the device grow its light table.
-    scene::UpdateScene(scene, 0);
-    scene::DrawScene(scene);
+    scene::UpdateScene(scene, 0, particles, random);
+    scene::DrawScene(scene, particles);
     const uint64_t before = testsupport::AllocationCount();
     for (int frame = 1; frame <= 40; ++frame) {
         scene::SelectCamera(scene, 1 + frame % 9);
-        scene::UpdateScene(scene, 7.5f * frame);
-        scene::DrawScene(scene);
+        scene::UpdateScene(scene, 7.5f * frame, particles, random);
+        scene::DrawScene(scene, particles);
     }
     const uint64_t during = testsupport::AllocationCount() - before;
     EXPECT_EQ(during, 0u);

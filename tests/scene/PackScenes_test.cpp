@@ -75,7 +75,8 @@ TEST_P(PackScenes, LoadAndPrepareWithoutAnError) {
         EXPECT_NE(scene.objects, nullptr);
 
         ::testing::internal::CaptureStderr();
-        scene::PrepareScene(scene);
+        scene::RandomGenerator random;
+        scene::PrepareScene(scene, random);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         for (const SceneObject* o = scene.objects; o; o = o->next)
             EXPECT_EQ(o->normals.size(), size_t(o->vertexCount) * 3) << o->name.str();

@@ -62,8 +62,6 @@ class PreparedSceneTest : public ::testing::Test {
         previousFlare_ = scene::FlarePicturePath;
         scene::FlarePicturePath = dir.file("point.bmp");
         previousDepth_ = scene::MaxHierarchyDepth;
-        previousRandom_ = scene::RandomState();
-        scene::SetRandomState(1);
     }
 
     void TearDown() override {
@@ -72,11 +70,11 @@ class PreparedSceneTest : public ::testing::Test {
         ScenePathPrefix = previousPrefix_;
         scene::FlarePicturePath = previousFlare_;
         scene::MaxHierarchyDepth = previousDepth_;
-        scene::SetRandomState(previousRandom_);
     }
 
     // Loads `file` into `target`, writes a pack holding a normals entry for every object
-    // (unless `entries` already has one) and the test's `entries`, and prepares the scene.
+    // (unless `entries` already has one) and the test's `entries`, and prepares the scene;
+    // the fixture's own scene starts its particles.
     void LoadAndPrepare(const Bytes& file, Scene* target = nullptr,
                         const std::string& prefix = "scene3\\") {
         Scene& s = target ? *target : scene;
@@ -99,9 +97,14 @@ class PreparedSceneTest : public ::testing::Test {
         ASSERT_TRUE(writer.WriteFile(path, &error)) << error;
         ASSERT_TRUE(assets::GlobalPack().Open(path));
         ::testing::internal::CaptureStderr();
-        scene::PrepareScene(s);
+        scene::PrepareScene(s, random);
         err = ::testing::internal::GetCapturedStderr();
+        if (&s == &scene) particles = scene::StartParticles(s);
     }
+
+    // The fixture's scene moved to `frame` and drawn, as a segment does.
+    void Update(float frame) { scene::UpdateScene(scene, frame, particles, random); }
+    void Draw() { scene::DrawScene(scene, particles); }
 
     // The calls recorded since `from`, as text.
     std::vector<std::string> CallsFrom(size_t from) const {
@@ -113,6 +116,10 @@ class PreparedSceneTest : public ::testing::Test {
     testsupport::ReportCapture reports;
     gfx::RecordingDevice device;
     Scene scene;
+    // What playing the scene changes: its particles and the generator they (and preparation)
+    // draw from, from state 1.
+    scene::SceneParticles particles;
+    scene::RandomGenerator random;
     std::map<std::string, Bytes> entries;
     std::string err;  // what preparation wrote to standard error
 
@@ -120,7 +127,6 @@ class PreparedSceneTest : public ::testing::Test {
     IDirect3DDevice8* previousDevice_ = nullptr;
     std::string previousLog_, previousPrefix_, previousFlare_;
     int32_t previousDepth_ = 0;
-    uint32_t previousRandom_ = 1;
     int packs_ = 0;
 };
 

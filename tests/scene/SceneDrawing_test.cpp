@@ -48,7 +48,7 @@ class SceneDrawing : public PreparedSceneTest {
         hidden->visible = 0;
         scene.ambientColor = 0x00B78832;
         scene::SelectCamera(scene, 1);
-        scene::UpdateScene(scene, 150);
+        Update(150);
         device.clearCalls();
     }
 
@@ -58,7 +58,7 @@ class SceneDrawing : public PreparedSceneTest {
 
 TEST_F(SceneDrawing, OpaqueObjectsThenTransparentOnesThenEmitters) {
     PrepareMixedScene();
-    scene::DrawScene(scene);
+    Draw();
     std::vector<std::string> draws;
     for (const std::string& call : device.callStrings()) {
         if (call.rfind("SetStreamSource", 0) == 0 || call.rfind("DrawPrimitive", 0) == 0)
@@ -78,7 +78,7 @@ TEST_F(SceneDrawing, OpeningStatesComeFromTheScene) {
     scene.fogEnable = 1;
     scene.fogColor = 0x0014140A;
     scene.fogDensity = 0.0005f;
-    scene::DrawScene(scene);
+    Draw();
     const std::vector<std::string> calls = device.callStrings();
     ASSERT_GE(calls.size(), 15u);
     EXPECT_THAT(
@@ -98,7 +98,7 @@ TEST_F(SceneDrawing, OpeningStatesComeFromTheScene) {
 
 TEST_F(SceneDrawing, OpaqueObjectSequence) {
     PrepareMixedScene();
-    scene::DrawScene(scene);
+    Draw();
     const int at = device.find(Stream(solid));
     ASSERT_GE(at, 5);
     const std::vector<std::string> calls = device.callStrings();
@@ -113,7 +113,7 @@ TEST_F(SceneDrawing, OpaqueObjectSequence) {
 
 TEST_F(SceneDrawing, OpacityMapStatesAreSetForTheDrawAndRestoredAfterIt) {
     PrepareMixedScene();
-    scene::DrawScene(scene);
+    Draw();
     const std::string texture = "tex#" + std::to_string(glass->material->texture->serial());
     const std::string opacity = "tex#" + std::to_string(glass->material->opacityTexture->serial());
     const int at = device.find("SetTexture(0, " + texture + ")");
@@ -155,7 +155,7 @@ TEST_F(SceneDrawing, OpacityMapStatesAreSetForTheDrawAndRestoredAfterIt) {
 
 TEST_F(SceneDrawing, TransparentObjectWithoutOpacityMapLeavesStageOneAlone) {
     PrepareMixedScene();
-    scene::DrawScene(scene);
+    Draw();
     const int begin = device.find(Stream(glass)) + 1;
     const int from = device.find("SetMaterial()", static_cast<size_t>(begin) + 1);
     const int to = device.find(Stream(clear));
@@ -171,7 +171,7 @@ TEST_F(SceneDrawing, TransparentObjectWithoutOpacityMapLeavesStageOneAlone) {
 TEST_F(SceneDrawing, EmitterPassAndClosingStates) {
     PrepareMixedScene();
     scene.fogEnable = 1;
-    scene::DrawScene(scene);
+    Draw();
     const std::vector<std::string> calls = device.callStrings();
     const int pass = device.find("SetRenderState(D3DRS_CULLMODE, 1)");
     ASSERT_GT(pass, 0);
@@ -201,7 +201,7 @@ TEST_F(SceneDrawing, EmitterPassAndClosingStates) {
 
 TEST_F(SceneDrawing, HiddenEmitterAndGeometryLessObjectsAreNotDrawnAsMeshes) {
     PrepareMixedScene();
-    scene::DrawScene(scene);
+    Draw();
     EXPECT_EQ(device.find(Stream(hidden)), -1);
     EXPECT_EQ(device.find(Stream(scene.emitters[0].object)), -1);
     EXPECT_EQ(device.callsNamed("DrawIndexedPrimitive").size(), 4u);
@@ -224,7 +224,8 @@ TEST_F(SceneDrawing, CameraIndexCountsFromOneAndStopsAtTheLast) {
     scene::SelectCamera(empty, 1);
     EXPECT_EQ(empty.activeCamera, nullptr);
     device.clearCalls();
-    scene::UpdateScene(empty, 10);  // no camera: no view or projection
+    scene::SceneParticles none;
+    scene::UpdateScene(empty, 10, none, random);  // no camera: no view or projection
     EXPECT_TRUE(device.callsNamed("SetTransform").empty());
 }
 
@@ -246,7 +247,7 @@ TEST_F(SceneDrawing, ProjectionIsOneDegreeWiderInRadiansAndComesBeforeTheView) {
     scene.aspectRatio = 1.5f;
     scene::SelectCamera(scene, 1);
     device.clearCalls();
-    scene::UpdateScene(scene, 20);
+    Update(20);
     EXPECT_EQ(scene.activeCamera->fov, 0.7853982f);
     const auto transforms = device.callsNamed("SetTransform");
     ASSERT_EQ(transforms.size(), 2u);
@@ -263,7 +264,7 @@ TEST_F(SceneDrawing, ProjectionIsOneDegreeWiderInRadiansAndComesBeforeTheView) {
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     EXPECT_THAT(transforms[1].floats, ElementsAreArray(&view.m[0][0], 16));
     // Resampled on the next update, so the width does not grow.
-    scene::UpdateScene(scene, 21);
+    Update(21);
     EXPECT_EQ(scene.activeCamera->fov, 0.7853982f);
 }
 
@@ -280,17 +281,17 @@ TEST_F(SceneDrawing, HierarchyComposesOnlyTheLevelsTheProgramWideMaximumAllows) 
     ASSERT_EQ(grand->depth, 2);
 
     scene::MaxHierarchyDepth = 1;  // as if a flatter scene had been prepared since
-    scene::UpdateScene(scene, 0);
+    Update(0);
     EXPECT_EQ(child->worldMatrix.m[3][0], 110.0f);
     EXPECT_EQ(grand->worldMatrix.m[3][0], 1.0f);
 
     scene::MaxHierarchyDepth = 2;
-    scene::UpdateScene(scene, 0);
+    Update(0);
     EXPECT_EQ(grand->worldMatrix.m[3][0], 111.0f);
     EXPECT_EQ(D3DXMATRIX(grand->envMapMatrix), D3DXMATRIX(grand->worldMatrix));
 
     scene::MaxHierarchyDepth = 0;
-    scene::UpdateScene(scene, 0);
+    Update(0);
     EXPECT_EQ(child->worldMatrix.m[3][0], 10.0f);
 }
 
@@ -302,7 +303,7 @@ TEST_F(SceneDrawing, WorldMatrixIsScaleThenRotationThenTranslation) {
                                                {TrackChunk(0xB020, {{0, {5, 0, 0}}}),
                                                 TrackChunk(0xB021, {{0, {halfPi, 0, 0, 1}}}),
                                                 TrackChunk(0xB022, {{0, {2, 2, 2}}})})})}));
-    scene::UpdateScene(scene, 0);
+    Update(0);
     // The point (1, 0, 0) is scaled to (2, 0, 0), turned a quarter about y, moved by (5, 0, 0).
     const D3DXVECTOR3 p(1, 0, 0);
     D3DXVECTOR3 out;
@@ -322,7 +323,7 @@ TEST_F(SceneDrawing, LightsTakeIndicesFromZeroWithFlaresSkipped) {
     // A light left enabled at index 5 by someone else is switched off.
     device.LightEnable(5, TRUE);
     device.clearCalls();
-    scene::UpdateScene(scene, 0);
+    Update(0);
     const std::vector<std::string> calls = device.callStrings();
     std::vector<std::string> lightCalls;
     for (const std::string& c : calls)
@@ -368,7 +369,7 @@ TEST_F(SceneDrawing, OmniColourFromTheTrackReachesTheDeviceAsRedGreenBlue) {
                                    {test3ds::Node(0xB005, 0, "Lamp", 0xFFFF,
                                                   {TrackChunk(0xB025, {{0, {0, 1, 0}}}),
                                                    TrackChunk(0xB020, {{0, {1, 2, 3}}})})})}));
-    scene::UpdateScene(scene, 0);
+    Update(0);
     EXPECT_THAT(scene.omniLights->colour, ElementsAre(0.0f, 0.0f, 1.0f));
     D3DLIGHT8 l;
     ASSERT_EQ(device.GetLight(0, &l), D3D_OK);
@@ -388,8 +389,8 @@ TEST_F(SceneDrawing, SphereMapWritesViewSpaceNormalsIntoTheTextureCoordinates) {
              {Keyframer(0, 100, {ObjectNode(0, "Orb")})}));
     ASSERT_TRUE(scene.materials->sphereMapped);
     scene::SelectCamera(scene, 1);
-    scene::UpdateScene(scene, 0);
-    scene::DrawScene(scene);
+    Update(0);
+    Draw();
     // The camera looks along +x: view x = world −z, view y = world y, view z = world x.
     const float* v = reinterpret_cast<const float*>(scene.objects->vertexBuffer->data());
     EXPECT_NEAR(v[6], 0.5f, 1e-6f);

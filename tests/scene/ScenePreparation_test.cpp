@@ -137,7 +137,7 @@ TEST_F(ScenePreparation, ObjectWithoutMaterialGetsANeutralGreySurface) {
     EXPECT_EQ(o.visible, 1u);
     // And it is drawn, untextured, in the opaque pass.
     device.clearCalls();
-    scene::DrawScene(scene);
+    Draw();
     EXPECT_NE(device.find("SetTexture(0, null)"), -1);
     EXPECT_NE(device.find("DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1)"), -1);
 }

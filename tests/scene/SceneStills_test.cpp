@@ -49,7 +49,6 @@ class SceneStills : public ::testing::TestWithParam<Still> {
         scene3ds::SceneLogPath = dir_.file("engine.log");
         previousPrefix_ = ScenePathPrefix;
         ASSERT_TRUE(assets::GlobalPack().Open(std::string(RUNEPLAY_PLAY_DIR) + "/kelvra.dat"));
-        scene::SetRandomState(1);
     }
 
     void TearDown() override {
@@ -98,16 +97,19 @@ TEST_P(SceneStills, MatchesTheReferencePicture) {
     ASSERT_NE(scene.cameras, nullptr);
     scene::SelectCamera(scene, 1);
     SegmentSettings(entry, scene);
-    scene::PrepareScene(scene);
+    scene::RandomGenerator random;
+    scene::PrepareScene(scene, random);
+    scene::SceneParticles particles = scene::StartParticles(scene);
     scene::SelectCamera(scene, still.camera);
 
     // Particles in flight as after two seconds of play at 60 updates a second.
-    for (int i = 120; i > 0; --i) scene::UpdateScene(scene, std::max(0.0f, still.frame - 0.5f * i));
+    for (int i = 120; i > 0; --i)
+        scene::UpdateScene(scene, std::max(0.0f, still.frame - 0.5f * i), particles, random);
     device_->BeginScene();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000,
                    1.0f, 0);
-    scene::UpdateScene(scene, still.frame);
-    scene::DrawScene(scene);
+    scene::UpdateScene(scene, still.frame, particles, random);
+    scene::DrawScene(scene, particles);
     device_->EndScene();
 
     gfx::Surface* back = nullptr;

@@ -1,7 +1,7 @@
 // Fixture for tests of the whole frame on a RecordingDevice: the show pack (support/
 // ShowPack.h), the load routine's steps run on a fresh capturing device, the virtual clock,
-// and a soundtrack whose position the test sets. Every process-wide piece of show state is
-// put back to its constructed value first, so tests do not see each other's timers.
+// and a soundtrack whose position the test sets. Each test's presentation holds a run of its
+// own, so tests do not see each other's timers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,14 +15,11 @@
 #include "app/RuneplayPresentation.h"
 #include "assets/PackArchive.h"
 #include "audio/SoundtrackPlayer.h"
-#include "effects/overlays/Credits.h"
-#include "effects/overlays/Flashes.h"
-#include "effects/scenes/ScreenScene.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
 #include "support/OverlayFixture.h"
 #include "support/ShowPack.h"
-#include "timeline/FrameClock.h"
+#include "timeline/ShowState.h"
 #include "timeline/Timeline.h"
 
 namespace testsupport {
@@ -40,17 +37,6 @@ class SetPositionPlayer final : public audio::SoundtrackPlayer {
     const char* BackendName() const override { return "test"; }
     uint64_t position = 0;
 };
-
-// The timers and counters the show keeps between frames, as constructed.
-inline void ResetShowState() {
-    timeline::theTimeline = timeline::Timeline{};
-    for (auto& t : effects::flashTimers) t = timeline::SceneTimer{};
-    for (auto& t : effects::creditTimers) t = timeline::SceneTimer{};
-    effects::screenScene.screenCounter = 0;
-    effects::screenScene.clipTimer = timeline::SceneTimer{};
-    timeline::GlobalFrameClock() = timeline::FrameClock{};
-    platform::ClearKeyState();
-}
 
 class ShowFixture : public ::testing::Test {
   protected:
@@ -72,13 +58,13 @@ class ShowFixture : public ::testing::Test {
         RenderDevice = device_.get();
         app::SetDefaultState(*device_);  // what device creation leaves
         platform::UseVirtualClock(kClockStart);
-        ResetShowState();
+        platform::ClearKeyState();
         ASSERT_TRUE(assets::GlobalPack().Open(showPack()));
         presentation_ = std::make_unique<app::RuneplayPresentation>();
         presentation_->LoadAssets();
-        presentation_->AfterSoundtrackStart();
         audio::SetSoundtrack(&player_);
-        timeline::GlobalFrameClock().Start();
+        presentation_->AfterSoundtrackStart();
+        presentation_->frameClock().Start();
         device_->clearCalls();
         device_->draws.clear();
     }
@@ -94,7 +80,7 @@ class ShowFixture : public ::testing::Test {
     void FrameAt(uint64_t position) {
         player_.position = position;
         platform::VirtualClockSet(kClockStart + static_cast<uint32_t>(position / 4 * 1000 / 44100));
-        timeline::theTimeline.Frame();
+        presentation_->Frame();
     }
 
     static std::string& showPack() {
@@ -103,7 +89,7 @@ class ShowFixture : public ::testing::Test {
     }
 
     CapturingDevice& dev() { return *device_; }
-    timeline::Timeline& show() { return timeline::theTimeline; }
+    timeline::ShowState& show() { return presentation_->show(); }
 
     UINT width_ = 800, height_ = 600;
     ReportCapture reports_;

@@ -16,13 +16,13 @@ class FrameAllocationTest : public testsupport::ShowFixture {
         RenderDevice = device_.get();
         app::SetDefaultState(*device_);
         platform::UseVirtualClock(kClockStart);
-        testsupport::ResetShowState();
+        platform::ClearKeyState();
         ASSERT_TRUE(assets::GlobalPack().Open(showPack()));
         presentation_ = std::make_unique<app::RuneplayPresentation>();
         presentation_->LoadAssets();
-        presentation_->AfterSoundtrackStart();
         audio::SetSoundtrack(&player_);
-        timeline::GlobalFrameClock().Start();
+        presentation_->AfterSoundtrackStart();
+        presentation_->frameClock().Start();
     }
     void TearDown() override {
         audio::SetSoundtrack(nullptr);

@@ -124,7 +124,7 @@ TEST_F(TimelineTest, FrameOutline) {
                                 Name(FrameTarget.savedDepth) + ")"));
     EXPECT_THAT(std::vector<std::string>(calls.end() - 2, calls.end()),
                 ElementsAre("EndScene()", "Present()"));
-    EXPECT_EQ(timeline::GlobalFrameClock().frameCount, 21);  // ticked last
+    EXPECT_EQ(show().frameClock.frameCount, 21);  // ticked last
     EXPECT_EQ(show().position, 1792000u);
 }
 
@@ -132,12 +132,12 @@ TEST_F(TimelineTest, AtTheFirstBoundaryNeitherTitleNorWaterIsDrawn) {
     FrameAt(1792000);
     EXPECT_EQ(show().timerA.running, 0);
     EXPECT_EQ(show().timerB.running, 0);
-    EXPECT_EQ(effects::flashTimers[0].running, 0);  // the white flash waits for 1792001
+    EXPECT_EQ(show().flashTimers[0].running, 0);  // the white flash waits for 1792001
     // Only the glow of the (black) frame: copy, shrink, ten blur passes, composite.
     EXPECT_EQ(dev().callsNamed("DrawPrimitive").size(), 13u);
     FrameAt(1792004);
     EXPECT_EQ(show().timerB.running, 1);
-    EXPECT_EQ(effects::flashTimers[0].running, 1);
+    EXPECT_EQ(show().flashTimers[0].running, 1);
 }
 
 TEST_F(TimelineTest, GlowCopiesShrinksBlursFiveTimesAndAdds) {
@@ -225,8 +225,8 @@ TEST_F(TimelineTest, TitleFadesInOverNineHundredThirtyTicks) {
     // Held at full strength from 930 ticks on (the segment itself ends after about 609).
     player_.position = 1000;
     platform::VirtualClockSet(kClockStart + 16000);
-    show().Frame();
-    show().Frame();
+    presentation_->Frame();
+    presentation_->Frame();
     EXPECT_EQ(effects::titleSprite.alpha, 1.0f);
 }
 
@@ -297,8 +297,8 @@ TEST_F(TimelineTest, OverlapOfWaterAndScreenDrawsBothWaterFirst) {
 
 TEST_F(TimelineTest, AtNineteenMillionTheSceneCutFlashHasFired) {
     FrameAt(19000000);
-    EXPECT_EQ(effects::flashTimers[50].running, 1);
-    EXPECT_EQ(effects::flashTimers[51].running, 0);
+    EXPECT_EQ(show().flashTimers[50].running, 1);
+    EXPECT_EQ(show().flashTimers[51].running, 0);
     EXPECT_NEAR(GlowStrength(), 0.258f, 1e-6f);
     EXPECT_EQ(show().timerC.running, 0);
 }
@@ -307,7 +307,7 @@ TEST_F(TimelineTest, ScreenCounterRunsThroughThirtyThreeFrames) {
     if (!effects::screenScene.scene) GTEST_SKIP() << "the picture screen scene is not loaded yet";
     std::vector<uint32_t> seen;
     for (int i = 0; i < 35; ++i) {
-        seen.push_back(effects::screenScene.screenCounter);
+        seen.push_back(show().screen.screenCounter);
         FrameAt(19000000 + 2940 * static_cast<uint64_t>(i));
     }
     EXPECT_EQ(seen[0], 0u);
@@ -321,7 +321,7 @@ TEST_F(TimelineTest, PeopleFadeInIsNotClamped) {
     EXPECT_EQ(show().timerI.running, 1);
     show().timerI.elapsed = 120.0f;  // 0.016666668 x 120 x 255 = 510
     dev().draws.clear();
-    show().SegmentI();
+    timeline::theTimeline.SegmentI(show());
     EXPECT_EQ(effects::pictureQuad.alpha, 510);
     ASSERT_FALSE(dev().draws.empty());
     EXPECT_GT(dev().draws.back().c0[0], 1.0f);
@@ -341,7 +341,7 @@ TEST_F(TimelineTest, EndFadeStartsAtHalfWhiteAndEndScreenComesIn) {
     ASSERT_NE(fade, dev().draws.end());
     EXPECT_NEAR(fade->c0[0] * 255.0f, 128.0f, 1e-3f);
     show().timerJ.elapsed = 240.0f;
-    show().SegmentJ();
+    timeline::theTimeline.SegmentJ(show());
     EXPECT_EQ(effects::pictureQuad.alpha, 255);  // v held at 1
 }
 
@@ -349,7 +349,7 @@ TEST_F(TimelineTest, CounterOnlyWhileSpaceIsHeld) {
     FrameAt(5000000);
     EXPECT_EQ(DrawsWithTexture(effects::digitCounter.pictures[10]), 0);
     platform::KeyState[platform::kVkSpace] = 1;
-    timeline::GlobalFrameClock().framesPerSecond = 60.0f;
+    show().frameClock.framesPerSecond = 60.0f;
     dev().draws.clear();
     FrameAt(5002940);
     // "60." in the top-left corner, after everything else.
@@ -486,10 +486,10 @@ TEST_F(TimelineTest, RingSegmentPicturesFadeAndLongFlashes) {
     // the flash's own position first: it does not fire there, and the flash before it, whose
     // timer lags a frame, reads its true age.)
     for (int k = 0; k < 4; ++k) {
-        FrameAt(effects::kLongFlashes[k]);
+        FrameAt(timeline::kLongFlashes[k]);
         dev().clearCalls();
         dev().draws.clear();
-        FrameAt(effects::kLongFlashes[k] + 4);
+        FrameAt(timeline::kLongFlashes[k] + 4);
         for (int j = 0; j < 4; ++j) {
             const auto shown = DrawsWith(timeline::showPictures.gret[j], 0, GlowStart());
             if (j != k) {

@@ -16,7 +16,7 @@
 #include "app/DeviceSetup.h"
 #include "assets/PackArchive.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
 #include "platform/Input.h"
@@ -60,6 +60,14 @@ void ApplySceneSettings(const Options& o, Scene& scene) {
     scene.fogColor = o.fogColour;
 }
 
+// A scene as the viewer plays it: the scene and what playing it changes (its particles and the
+// generator they draw from, which preparation has drawn the spawn points from first).
+struct PlayedScene {
+    Scene scene;
+    scene::RandomGenerator random;
+    scene::SceneParticles particles;
+};
+
 // "1 Cam01, 2 Cam02, ...": what --camera can choose.
 std::string CameraList(const Scene& scene) {
     std::string list;
@@ -74,7 +82,8 @@ std::string CameraList(const Scene& scene) {
 // Loads and prepares the scene as a segment does: camera 1 selected and the settings made
 // before preparation. 0, or the exit status when the pack holds no such scene or the scene
 // no such camera.
-int LoadScene(const Options& o, Scene& scene) {
+int LoadScene(const Options& o, PlayedScene& played) {
+    Scene& scene = played.scene;
     ScenePathPrefix = o.prefix;
     scene::FlarePicturePath = FlarePicture(o);
     if (!assets::GlobalPack().Lookup(o.entry)) {
@@ -100,7 +109,8 @@ int LoadScene(const Options& o, Scene& scene) {
     }
     scene::SelectCamera(scene, 1);
     ApplySceneSettings(o, scene);
-    scene::PrepareScene(scene);
+    scene::PrepareScene(scene, played.random);
+    played.particles = scene::StartParticles(scene);
     scene::SelectCamera(scene, o.camera);
     if (!scene.activeCamera)
         std::fprintf(stderr, "sceneview: %s has no camera; the view is left as it was\n",
@@ -108,21 +118,21 @@ int LoadScene(const Options& o, Scene& scene) {
     return 0;
 }
 
-void DrawFrame(Scene& scene, float frame, uint32_t clearColour) {
+void DrawFrame(PlayedScene& played, float frame, uint32_t clearColour) {
     RenderDevice->BeginScene();
     RenderDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
                         0xFF000000u | clearColour, 1.0f, 0);
-    scene::UpdateScene(scene, frame);
-    scene::DrawScene(scene);
+    scene::UpdateScene(played.scene, frame, played.particles, played.random);
+    scene::DrawScene(played.scene, played.particles);
     RenderDevice->EndScene();
 }
 
 // Updates before a still, so that particles are in flight as they would be after playing:
 // half a frame apart, as the segments step at 60 updates a second.
-void WarmUp(Scene& scene, const Options& o) {
+void WarmUp(PlayedScene& played, const Options& o) {
     for (int i = o.warmup; i > 0; --i) {
         const float frame = o.frame - 0.5f * static_cast<float>(i);
-        scene::UpdateScene(scene, frame < 0 ? 0 : frame);
+        scene::UpdateScene(played.scene, frame < 0 ? 0 : frame, played.particles, played.random);
     }
 }
 
@@ -142,10 +152,10 @@ int RenderStill(const Options& o) {
         std::fprintf(stderr, "sceneview: %s\n", text.c_str());
     });
     if (!device) return kFailureStatus;
-    Scene scene;
-    if (const int status = LoadScene(o, scene)) return status;
-    WarmUp(scene, o);
-    DrawFrame(scene, o.frame, o.clearColour);
+    PlayedScene played;
+    if (const int status = LoadScene(o, played)) return status;
+    WarmUp(played, o);
+    DrawFrame(played, o.frame, o.clearColour);
     gfx::Surface* back = nullptr;
     std::vector<uint32_t> pixels;
     if (FAILED(device->GetBackBuffer(0, &back)) || FAILED(device->ReadPixels(back, pixels)) ||
@@ -160,7 +170,8 @@ int RenderStill(const Options& o) {
         return kWriteFailedStatus;
     }
     std::printf("%s: %s, camera %u (%s), frame %g, %dx%d\n", o.out.c_str(), o.entry.c_str(),
-                o.camera, scene.activeCamera ? scene.activeCamera->name.c_str() : "none",
+                o.camera,
+                played.scene.activeCamera ? played.scene.activeCamera->name.c_str() : "none",
                 static_cast<double>(o.frame), o.width, o.height);
     return 0;
 }
@@ -198,9 +209,10 @@ int ShowWindow(const Options& o) {
         Settings(o), window->sdlWindow(),
         [](const std::string& text) { std::fprintf(stderr, "sceneview: %s\n", text.c_str()); });
     if (!device) return kFailureStatus;
-    Scene scene;
-    if (const int status = LoadScene(o, scene)) return status;
-    if (!o.play) WarmUp(scene, o);
+    PlayedScene played;
+    Scene& scene = played.scene;
+    if (const int status = LoadScene(o, played)) return status;
+    if (!o.play) WarmUp(played, o);
 
     const float first = static_cast<float>(scene.firstFrame);
     const float last = static_cast<float>(scene.lastFrame);
@@ -227,7 +239,7 @@ int ShowWindow(const Options& o) {
             if (last > first && frame > last) frame = first;
         }
         previous = now;
-        DrawFrame(scene, frame, o.clearColour);
+        DrawFrame(played, frame, o.clearColour);
         device->Present(nullptr, nullptr, nullptr, nullptr);
         ++drawn;
         if (o.quitAfter && drawn >= o.quitAfter) break;

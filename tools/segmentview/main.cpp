@@ -28,11 +28,12 @@
 #include "effects/scenes/WaterScene.h"
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 #include "platform/ErrorReport.h"
 #include "scene/Random.h"
 #include "scene/ScenePreparation.h"
 #include "scene3ds/SceneLog.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
@@ -124,17 +125,16 @@ bool WritePng(const std::string& path, gfx::Surface* surface) {
 
 // Segment C's part before the metal object: the water scene backwards through camera 4 and
 // one pass of the glow's quad over whatever the water frame left bound.
-void SegmentC(float t) {
+void SegmentC(effects::WaterSceneState& water, scene::RandomGenerator& random, float t) {
     IDirect3DDevice8& d = *RenderDevice;
-    Scene& scene = *effects::waterScene.scene;
-    scene.ambientColor = 0x001024BA;
-    scene.lightAttenuation[0] = 0.95f;
-    scene.lightAttenuation[1] = 0.04f;
-    scene.lightAttenuation[2] = 0.0f;
+    water.ambientColor = 0x001024BA;
+    water.lightAttenuation[0] = 0.95f;
+    water.lightAttenuation[1] = 0.04f;
+    water.lightAttenuation[2] = 0.0f;
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-    effects::waterScene.DrawFrame(t < 0 ? 0 : t, 4);
+    effects::waterScene.DrawFrame(water, random, t < 0 ? 0 : t, 4);
     for (DWORD stage = 0; stage < 4; ++stage) d.SetTexture(stage, nullptr);
     effects::screenEffectQuad.drawQuad();
 }
@@ -166,20 +166,26 @@ int main(int argc, char** argv) {
     if (!device) return 1;
     if (!assets::GlobalPack().Open(o.pack)) return 1;
     scene::FlarePicturePath = (std::filesystem::path(o.pack).parent_path() / "point.bmp").string();
-    scene::SetRandomState(1);
+    // What playing the segment changes: its state and the generator its particles draw from.
+    scene::RandomGenerator random;
+    effects::WaterSceneState water;
+    effects::ScreenSceneState screen;
 
     effects::RenderTarget frameTarget;
     frameTarget.width = static_cast<float>(o.width);
     frameTarget.height = static_cast<float>(o.height);
     if (o.segment == 'D') {
-        effects::screenScene.Load();
+        effects::screenScene.Load(random);
         effects::screenScene.FindScreenObject();
         effects::screenScene.LoadPictures();
+        screen = effects::screenScene.StartState();
     } else {
         effects::screenEffectQuad.init();
-        effects::waterScene.Load();
+        effects::waterScene.Load(random);
         effects::waterScene.bumpScale = o.bump;
+        water = effects::waterScene.StartState();
     }
+    const uint32_t shot = timeline::ScreenSceneShotAt(o.position);
     frameTarget.create();
 
     auto drawFrame = [&](float clip) {
@@ -192,15 +198,16 @@ int main(int argc, char** argv) {
         frameTarget.begin(1);
         switch (o.segment) {
             case 'B':
-                effects::waterScene.DrawFrame(clip, o.camera);
+                effects::waterScene.DrawFrame(water, random, clip, o.camera);
                 break;
             case 'C':
-                SegmentC(clip);
+                SegmentC(water, random, clip);
                 break;
             default:
-                effects::screenScene.clipTimer.running = 1;
-                effects::screenScene.clipTimer.elapsed = clip;
-                effects::screenScene.DrawFrame(o.position);
+                screen.clipTimer.running = 1;
+                screen.clipTimer.elapsed = clip;
+                effects::screenScene.DrawFrame(screen, random, shot,
+                                               timeline::kScreenSceneCamera[shot]);
                 break;
         }
         frameTarget.end();

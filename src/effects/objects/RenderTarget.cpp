@@ -37,6 +37,17 @@ void RenderTargetRecord::clearTarget() {
     RenderDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
 }
 
+void RenderTargetRecord::reset() {
+    if (!created()) return;
+    IDirect3DSurface8* colour = nullptr;
+    IDirect3DSurface8* depth = nullptr;
+    RenderDevice->GetRenderTarget(&colour);
+    RenderDevice->GetDepthStencilSurface(&depth);
+    RenderDevice->SetRenderTarget(targetSurface, savedDepth);
+    clearTarget();
+    RenderDevice->SetRenderTarget(colour, depth);
+}
+
 void RenderTarget::begin(int clear) {
     if (!created()) return;
     RenderDevice->SetRenderTarget(targetSurface, savedDepth);

@@ -24,6 +24,10 @@ class RenderTargetRecord {
     // begin and end doing nothing) when the device refuses the texture.
     bool create();
     bool created() const { return targetSurface != nullptr; }
+    // Puts the texture back to what create leaves (opaque black, depth 1) and the render
+    // target back to what it was: a run restored to an earlier point starts its kept targets
+    // from there, as a run that never drew them does.
+    void reset();
 
     uint8_t active = 0;
     float width = 256.0f;

@@ -5,19 +5,18 @@
 
 namespace effects {
 
-timeline::SceneTimer creditTimers[kCreditCount];
-
 float CreditSpread(float elapsed) { return std::max(1.0f - elapsed * 0.0125f, 0.0f) * 100.0f; }
 
 float CreditFade(float elapsed) {
     return elapsed <= 100.0f ? 1.0f : 1.0f - (elapsed - 100.0f) * 0.033333335f;
 }
 
-void DrawCredits(uint32_t position) {
-    for (int k = 0; k < kCreditCount; ++k) {
-        const CreditPlace& place = kCreditPlaces[k];
+void DrawCredits(CreditTimers& timers, uint32_t position, std::span<const CreditPlace> places) {
+    const size_t count = std::min<size_t>(places.size(), kCreditCount);
+    for (size_t k = 0; k < count; ++k) {
+        const CreditPlace& place = places[k];
         if (position <= place.startsAfter) continue;
-        timeline::SceneTimer& timer = creditTimers[k];
+        timing::SceneTimer& timer = timers[k];
         timer.Start();
         const float e = timer.elapsed;
         if (e < kCreditEnd)

@@ -4,23 +4,23 @@
 // own timer; the segment has set additive blending (ONE, ONE) before.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 
 #include "effects/overlays/PictureSprite.h"
-#include "timeline/SceneTimer.h"
+#include "timing/SceneTimer.h"
 
 namespace effects {
 
+// Where and when a credit appears (the schedule holds the eight).
 struct CreditPlace {
     uint32_t startsAfter;  // soundtrack position
     int x, y;              // for an 800-pixel-wide screen
 };
 
-inline constexpr CreditPlace kCreditPlaces[kCreditCount] = {
-    {26163200, 100, 100}, {26828800, 200, 200}, {27528960, 400, 300}, {28204544, 300, 400},
-    {28851200, 260, 360}, {29562112, 260, 360}, {30238464, 360, 260}, {30909184, 160, 260}};
-
-extern timeline::SceneTimer creditTimers[kCreditCount];
+// One timer per credit, started on the credit's first frame: part of what a run changes.
+using CreditTimers = std::array<timing::SceneTimer, kCreditCount>;
 
 // Copies per credit; at alpha 0.05 each they sum to full strength once they coincide.
 constexpr int kSmearCopies = 20;
@@ -31,8 +31,9 @@ float CreditSpread(float elapsed);
 float CreditFade(float elapsed);
 constexpr float kCreditEnd = 130.0f;
 
-// Every credit whose position has passed, in order (called once per frame of the segment).
-void DrawCredits(uint32_t position);
+// Every credit k whose place's position has passed, in order, with credit sprite k (called
+// once per frame of the segment).
+void DrawCredits(CreditTimers& timers, uint32_t position, std::span<const CreditPlace> places);
 
 // The sprite twenty times at (sin(i)·spread + x)·ScreenScale, y·ScreenScale for i = 0..19
 // (radians), each at `alpha`.

@@ -11,19 +11,7 @@ namespace effects {
 
 ScreenScene screenScene;
 
-namespace screen {
-
-uint32_t ShotAt(uint32_t position) {
-    uint32_t shot = 0;
-    for (uint32_t start : kShotStarts) {
-        if (position > start) ++shot;
-    }
-    return shot;
-}
-
-}  // namespace screen
-
-void ScreenScene::Load() {
+void ScreenScene::Load(scene::RandomGenerator& random) {
     if (!RenderDevice) return;
     ownedScene_ = std::make_unique<scene3ds::Scene>();
     scene = ownedScene_.get();
@@ -39,7 +27,7 @@ void ScreenScene::Load() {
     scene->fogEnable = 1;
     scene->fogDensity = 0.0005f;
     scene->fogColor = 0x0014140A;
-    scene::PrepareScene(*scene);
+    scene::PrepareScene(*scene, random);
 }
 
 void ScreenScene::FindScreenObject() {
@@ -58,26 +46,33 @@ void ScreenScene::LoadPictures() {
     }
 }
 
-void ScreenScene::DrawFrame(uint32_t position) {
+ScreenSceneState ScreenScene::StartState() const {
+    ScreenSceneState state;
+    if (scene) state.particles = scene::StartParticles(*scene);
+    return state;
+}
+
+void ScreenScene::DrawFrame(ScreenSceneState& state, scene::RandomGenerator& random, uint32_t shot,
+                            uint32_t cameraIndex) {
     if (!scene || !RenderDevice) return;
     IDirect3DDevice8& d = *RenderDevice;
-    clipTimer.Start();
+    timing::SceneTimer& clip = state.clipTimer;
+    clip.Start();
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
     // The lowering acts on the value the last update left and is undone by the next one.
-    const uint32_t shot = screen::ShotAt(position);
-    clipTimer.elapsed -= screen::kShotRewind * static_cast<float>(shot);
+    clip.elapsed -= screen::kShotRewind * static_cast<float>(shot);
     d.SetRenderState(D3DRS_LIGHTING, TRUE);
 
     if (screenObject && screenObject->material) {
-        screenObject->material->texture = pictures[screen::PictureFor(screenCounter)];
-        if (++screenCounter > screen::kCounterLast) screenCounter = 0;
+        screenObject->material->texture = pictures[screen::PictureFor(state.screenCounter)];
+        if (++state.screenCounter > screen::kCounterLast) state.screenCounter = 0;
     }
 
-    scene::SelectCamera(*scene, screen::kShotCameras[shot]);
-    scene::UpdateScene(*scene, screen::kFramesPerTick * clipTimer.elapsed);
-    scene::DrawScene(*scene);
-    clipTimer.Update();
+    scene::SelectCamera(*scene, cameraIndex);
+    scene::UpdateScene(*scene, screen::kFramesPerTick * clip.elapsed, state.particles, random);
+    scene::DrawScene(*scene, state.particles);
+    clip.Update();
 }
 
 }  // namespace effects

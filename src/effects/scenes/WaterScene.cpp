@@ -1,5 +1,6 @@
 #include "effects/scenes/WaterScene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -85,7 +86,7 @@ void Report(const std::string& text) { ShowError(std::string(water::kSceneEntry)
 
 }  // namespace
 
-void WaterScene::Load() {
+void WaterScene::Load(scene::RandomGenerator& random) {
     if (!RenderDevice) return;
     ownedScene_ = std::make_unique<scene3ds::Scene>();
     scene = ownedScene_.get();
@@ -100,7 +101,7 @@ void WaterScene::Load() {
     scene->aspectRatio = DisplayAspect();
     std::memcpy(scene->lightAttenuation, water::kAttenuation, sizeof water::kAttenuation);
     scene->ambientColor = water::kAmbient;
-    scene::PrepareScene(*scene);
+    scene::PrepareScene(*scene, random);
 
     FindWaterPlane();
     BuildBumpTexture();
@@ -114,6 +115,12 @@ void WaterScene::Load() {
     surfaceTarget.width = surfaceTarget.height = water::kTargetSize;
     surfaceTarget.create();
     if (effectQuad) effectQuad->init();
+}
+
+WaterSceneState WaterScene::StartState() const {
+    WaterSceneState state;
+    if (scene) state.particles = scene::StartParticles(*scene);
+    return state;
 }
 
 void WaterScene::FindWaterPlane() {
@@ -209,14 +216,14 @@ void WaterScene::DrawPlane(IDirect3DTexture8* texture) {
 
 // The scene reflected in the water, lights included, kept below the water by plane 0. The
 // reflection turns the winding over, so nothing is culled.
-void WaterScene::MirrorPass(float frame) {
+void WaterScene::MirrorPass(WaterSceneState& state, scene::RandomGenerator& random, float frame) {
     IDirect3DDevice8& d = *RenderDevice;
     mirrorTarget.begin(0);
     d.SetPixelShader(0);
     d.Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
     d.SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
 
-    scene::UpdateScene(*scene, frame);
+    scene::UpdateScene(*scene, frame, state.particles, random);
     static const D3DXMATRIX mirror = water::MirrorMatrix();
     for (scene3ds::SceneObject* o = scene->objects; o; o = o->next) {
         D3DXMATRIX world = o->worldMatrix;
@@ -231,13 +238,13 @@ void WaterScene::MirrorPass(float frame) {
     }
 
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    scene::DrawScene(*scene);
+    scene::DrawScene(*scene, state.particles);
     mirrorTarget.end();
 }
 
 // The water plane's bump map as the scene's lights and a white ambient show it: what the
 // effect pass reads its distortion from.
-void WaterScene::SurfacePass(float frame) {
+void WaterScene::SurfacePass(WaterSceneState& state, scene::RandomGenerator& random, float frame) {
     IDirect3DDevice8& d = *RenderDevice;
     surfaceTarget.begin(0);
     DWORD ambient = 0;
@@ -252,7 +259,7 @@ void WaterScene::SurfacePass(float frame) {
     d.SetRenderState(D3DRS_ZENABLE, FALSE);
 
     // Also puts the matrices and lights back the right way up.
-    scene::UpdateScene(*scene, frame);
+    scene::UpdateScene(*scene, frame, state.particles, random);
     scene3ds::Material* material = waterPlane ? waterPlane->material : nullptr;
     DrawPlane(material ? material->texture : nullptr);
     d.SetRenderState(D3DRS_AMBIENT, ambient);
@@ -262,7 +269,7 @@ void WaterScene::SurfacePass(float frame) {
 // The scene above the water, marking every pixel it covers with stencil 1. The particles
 // wait for the reflection: the transparent corners of their sprites would mark the stencil
 // too and leave dark squares in the water.
-void WaterScene::MainPass(float frame) {
+void WaterScene::MainPass(WaterSceneState& state, scene::RandomGenerator& random, float frame) {
     IDirect3DDevice8& d = *RenderDevice;
     d.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     d.SetRenderState(D3DRS_ZENABLE, TRUE);
@@ -276,11 +283,8 @@ void WaterScene::MainPass(float frame) {
     d.SetRenderState(D3DRS_CLIPPLANEENABLE, 2);
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
 
-    scene::UpdateScene(*scene, frame);
-    scene::EmitterRecord* const emitters = scene->emitters;
-    scene->emitters = nullptr;
-    scene::DrawScene(*scene);
-    scene->emitters = emitters;
+    scene::UpdateScene(*scene, frame, state.particles, random);
+    scene::DrawScene(*scene, scene::SceneParticles{});
 
     d.SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
     d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
@@ -303,7 +307,7 @@ void WaterScene::EffectPass() {
 
 // The particles held back from the main pass, with the scene's emitter states, depth-tested
 // against the scene above the water and added over the reflection without any stencil test.
-void WaterScene::ParticlePass() {
+void WaterScene::ParticlePass(const WaterSceneState& state) {
     if (!scene->emitters || scene->emitterCount <= 0) return;
     IDirect3DDevice8& d = *RenderDevice;
     d.SetRenderState(D3DRS_STENCILENABLE, FALSE);
@@ -317,7 +321,10 @@ void WaterScene::ParticlePass() {
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     d.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
-    for (int32_t i = 0; i < scene->emitterCount; ++i) scene::DrawEmitter(scene->emitters[i]);
+    const size_t count =
+        std::min(static_cast<size_t>(scene->emitterCount), state.particles.emitters.size());
+    for (size_t i = 0; i < count; ++i)
+        scene::DrawEmitter(scene->emitters[i], state.particles.emitters[i]);
     d.SetRenderState(D3DRS_POINTSPRITEENABLE, FALSE);
     d.SetRenderState(D3DRS_STENCILENABLE, TRUE);
 }
@@ -335,8 +342,10 @@ void WaterScene::WaterLayer() {
     DrawPlane(waterTexture);
 }
 
-void WaterScene::BeginFrame(float clipTime, uint32_t cameraIndex) {
+void WaterScene::BeginFrame(const WaterSceneState& state, float clipTime, uint32_t cameraIndex) {
     IDirect3DDevice8& d = *RenderDevice;
+    scene->ambientColor = state.ambientColor;
+    std::memcpy(scene->lightAttenuation, state.lightAttenuation, sizeof scene->lightAttenuation);
     scene::SelectCamera(*scene, cameraIndex);
     d.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     d.SetRenderState(D3DRS_ZENABLE, TRUE);
@@ -354,15 +363,16 @@ void WaterScene::EndFrame() {
     d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
 }
 
-void WaterScene::DrawFrame(float clipTime, uint32_t cameraIndex) {
+void WaterScene::DrawFrame(WaterSceneState& state, scene::RandomGenerator& random, float clipTime,
+                           uint32_t cameraIndex) {
     if (!scene || !RenderDevice) return;
     const float frame = 0.5f * clipTime;
-    BeginFrame(clipTime, cameraIndex);
-    MirrorPass(frame);
-    SurfacePass(frame);
-    MainPass(frame);
+    BeginFrame(state, clipTime, cameraIndex);
+    MirrorPass(state, random, frame);
+    SurfacePass(state, random, frame);
+    MainPass(state, random, frame);
     EffectPass();
-    ParticlePass();
+    ParticlePass(state);
     WaterLayer();
     EndFrame();
 }

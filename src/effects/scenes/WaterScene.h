@@ -15,6 +15,8 @@
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/RenderDevice.h"
 #include "scene/D3DXMath.h"
+#include "scene/Emitters.h"
+#include "scene/Random.h"
 #include "scene3ds/SceneModel.h"
 
 namespace effects {
@@ -63,6 +65,15 @@ void WriteRipple(uint8_t* vertices, float phase);
 
 }  // namespace water
 
+// What a run changes of the segment: the scene's ambient colour and light attenuation (the
+// water's own until segment C sets its own, which nothing sets back) and its particles.
+struct WaterSceneState {
+    D3DCOLOR ambientColor = water::kAmbient;
+    float lightAttenuation[3] = {water::kAttenuation[0], water::kAttenuation[1],
+                                 water::kAttenuation[2]};
+    scene::SceneParticles particles;
+};
+
 class WaterScene {
   public:
     virtual ~WaterScene() = default;
@@ -70,14 +81,19 @@ class WaterScene {
     // Loads and prepares the scene, hides the water plane, builds the bump texture, sets the
     // two clip planes and makes the water picture, the two render targets and the effect quad.
     // A scene without a usable water plane is reported and plays with a still, bare mirror.
-    void Load();
-    // One frame: scene frame = 0.5 × clip time, through the camera with that 1-based index.
-    // Ends with the water plane's vertex stream and fixed-function format bound, lighting on,
-    // additive blending, depth test, stencil, clipping and culling off.
-    void DrawFrame(float clipTime, uint32_t cameraIndex);
+    // The emitters' spawn points are drawn from `random`.
+    void Load(scene::RandomGenerator& random);
+    // One frame: scene frame = 0.5 × clip time, through the camera with that 1-based index,
+    // with the state's lighting; the particles move (drawing from `random`). Ends with the
+    // water plane's vertex stream and fixed-function format bound, lighting on, additive
+    // blending, depth test, stencil, clipping and culling off.
+    void DrawFrame(WaterSceneState& state, scene::RandomGenerator& random, float clipTime,
+                   uint32_t cameraIndex);
+    // What a run starts with: the water's lighting and the particles as prepared.
+    WaterSceneState StartState() const;
 
-    // The loaded scene (null before Load); the timeline changes its ambient colour and light
-    // attenuation in one segment.
+    // The loaded scene (null before Load); its lighting fields are set from the run's state
+    // at the start of every frame.
     scene3ds::Scene* scene = nullptr;
     // The last object whose name begins with "Pla"; null when the scene has none.
     scene3ds::SceneObject* waterPlane = nullptr;
@@ -94,13 +110,13 @@ class WaterScene {
     float bumpScale = water::kBumpScale;
 
     // The steps of DrawFrame in its order, open so that each can be measured on its own.
-    // Camera, frame states, ripple and the blend factors the mirror pass starts with.
-    void BeginFrame(float clipTime, uint32_t cameraIndex);
-    void MirrorPass(float frame);
-    void SurfacePass(float frame);
-    void MainPass(float frame);
+    // Lighting, camera, frame states, ripple and the blend factors the mirror pass starts with.
+    void BeginFrame(const WaterSceneState& state, float clipTime, uint32_t cameraIndex);
+    void MirrorPass(WaterSceneState& state, scene::RandomGenerator& random, float frame);
+    void SurfacePass(WaterSceneState& state, scene::RandomGenerator& random, float frame);
+    void MainPass(WaterSceneState& state, scene::RandomGenerator& random, float frame);
     void EffectPass();
-    void ParticlePass();
+    void ParticlePass(const WaterSceneState& state);
     void WaterLayer();
     void EndFrame();
 

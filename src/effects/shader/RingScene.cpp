@@ -11,7 +11,6 @@
 namespace effects {
 
 RingScene ringScene;
-timeline::SceneTimer ringGlideTimer;
 
 D3DXVECTOR3 RingLookAt(float e0, float e1) {
     const float g = 1.0f - 450.0f / e0;
@@ -39,7 +38,7 @@ void RingScene::init() {
         CreateBumpLitPrograms(*RenderDevice, "!shaders\\shading2.vso", "!shaders\\shading2.pso");
 }
 
-void RingScene::draw(float t) {
+void RingScene::draw(float t, timing::SceneTimer& glideTimer) {
     IDirect3DDevice8& device = *RenderDevice;
     BumpLitFramePrologue(device, kLightRange);
 
@@ -49,10 +48,10 @@ void RingScene::draw(float t) {
     eyePosition[2] = 510.0f;
     eyePosition[3] = 0.0f;
 
-    ringGlideTimer.Start();
-    const float e0 = ringGlideTimer.elapsed;
-    ringGlideTimer.Update();
-    const float e1 = ringGlideTimer.elapsed;
+    glideTimer.Start();
+    const float e0 = glideTimer.elapsed;
+    glideTimer.Update();
+    const float e1 = glideTimer.elapsed;
     const D3DXVECTOR3 lookAt = RingLookAt(e0, e1);
     // On the glide's very first frame e0 is 0 and the point lies at infinity: there is no
     // view to draw with, so that one frame shows nothing of the scene.

@@ -10,7 +10,7 @@
 #include "gfx/Resources.h"
 #include "scene/D3DXMath.h"
 #include "scene3ds/SceneModel.h"
-#include "timeline/SceneTimer.h"
+#include "timing/SceneTimer.h"
 
 namespace effects {
 
@@ -40,15 +40,13 @@ class RingScene {
     gfx::CubeTexture* cubeMap = nullptr;
 
     void init();
-    // t: the segment timer's elapsed ticks.
-    void draw(float t);
+    // t: the segment timer's elapsed ticks. `glideTimer` is the look-at point's glide clock,
+    // part of what a run changes: started by the first draw and never reset, so the glide
+    // plays once however often the segment is shown.
+    void draw(float t, timing::SceneTimer& glideTimer);
 };
 
 extern RingScene ringScene;
-
-// The look-at point's glide clock: started by the ring scene's first draw, never reset, so the
-// glide plays once however often the segment is shown.
-extern timeline::SceneTimer ringGlideTimer;
 
 // The look-at point for the glide timer's elapsed values before (e0) and after (e1) this
 // frame's update: it comes in along x + y = 860 over the first 450 ticks and rests at

@@ -31,7 +31,7 @@ class ScreenEffectQuad {
     // One two-triangle fan from whatever stream and textures are bound.
     void drawQuad();
 
-    float strength = 0.0f;  // pixel constant c0 of prepare; the timeline writes it
+    float strength = 0.0f;  // pixel constant c0 of prepare; the glow sets it first
     float texelStep = 0.0f;
     float bumpScale = 0.0f;
     IDirect3DBaseTexture8* firstTexture = nullptr;

@@ -316,7 +316,7 @@ bool GlRenderDevice::prepareDraw(D3DPRIMITIVETYPE type) {
 }
 
 HRESULT GlRenderDevice::OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) {
-    if (discard_) return D3D_OK;
+    if (discarding()) return D3D_OK;
     const UINT vertices = VertexCountFor(type, count);
     const uint64_t t0 = timing_ ? Now() : 0;
     if (!prepareDraw(type)) {
@@ -344,7 +344,7 @@ HRESULT GlRenderDevice::OnDrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
 
 HRESULT GlRenderDevice::OnDrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex,
                                                UINT count) {
-    if (discard_) return D3D_OK;
+    if (discarding()) return D3D_OK;
     const UINT indices = VertexCountFor(type, count);
     IndexBuffer* ib = state_.indices;
     if (ib->format() != D3DFMT_INDEX16) {

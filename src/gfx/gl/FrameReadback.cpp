@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gfx/gl/GlRenderDevice.h"
+
 namespace gfx::gl {
 
 namespace {
@@ -22,8 +24,8 @@ bool GlRenderDevice::bindForReading(Surface* surface) {
     return true;
 }
 
-FrameReadback::FrameReadback(GlRenderDevice& device, size_t depth)
-    : device_(device), slots_(std::max<size_t>(depth, 1)) {
+FrameReadback::FrameReadback(Device& device, size_t depth)
+    : device_(static_cast<GlRenderDevice&>(device)), slots_(std::max<size_t>(depth, 1)) {
     device_.makeCurrent();
     for (Slot& s : slots_) glGenBuffers(1, &s.buffer);
 }
@@ -31,7 +33,7 @@ FrameReadback::FrameReadback(GlRenderDevice& device, size_t depth)
 FrameReadback::~FrameReadback() {
     device_.makeCurrent();
     for (Slot& s : slots_) {
-        if (s.fence) glDeleteSync(s.fence);
+        if (s.fence) glDeleteSync(static_cast<GLsync>(s.fence));
         glDeleteBuffers(1, &s.buffer);
     }
 }
@@ -68,11 +70,12 @@ bool FrameReadback::Finish(const Use& use) {
     device_.makeCurrent();
     bool done = false;
     for (int i = 0; i < kWaitSlices && !done; ++i) {
-        const GLenum r = glClientWaitSync(s.fence, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitSliceNanos);
+        const GLenum r = glClientWaitSync(static_cast<GLsync>(s.fence), GL_SYNC_FLUSH_COMMANDS_BIT,
+                                          kWaitSliceNanos);
         done = r == GL_ALREADY_SIGNALED || r == GL_CONDITION_SATISFIED;
         if (r == GL_WAIT_FAILED) break;
     }
-    glDeleteSync(s.fence);
+    glDeleteSync(static_cast<GLsync>(s.fence));
     s.fence = nullptr;
     if (!done) return false;
     glBindBuffer(GL_PIXEL_PACK_BUFFER, s.buffer);

@@ -10,9 +10,11 @@
 #include <functional>
 #include <vector>
 
-#include "gfx/gl/GlRenderDevice.h"
+#include "gfx/gl/Device.h"
 
 namespace gfx::gl {
+
+class GlRenderDevice;
 
 class FrameReadback {
   public:
@@ -21,7 +23,8 @@ class FrameReadback {
     // where ReadPixels makes it 0xFF). Valid during the call only.
     using Use = std::function<void(const uint8_t* bgra, UINT width, UINT height)>;
 
-    explicit FrameReadback(GlRenderDevice& device, size_t depth = 3);
+    // `device` is the GL device (what CreateHeadlessDevice and CreateWindowDevice make).
+    explicit FrameReadback(Device& device, size_t depth = 3);
     ~FrameReadback();
     FrameReadback(const FrameReadback&) = delete;
     FrameReadback& operator=(const FrameReadback&) = delete;
@@ -39,9 +42,9 @@ class FrameReadback {
 
   private:
     struct Slot {
-        GLuint buffer = 0;
-        GLsync fence = nullptr;
-        size_t bytes = 0;  // the buffer's storage
+        uint32_t buffer = 0;    // a GL buffer name
+        void* fence = nullptr;  // a GL sync object
+        size_t bytes = 0;       // the buffer's storage
         UINT width = 0, height = 0;
     };
 

@@ -14,7 +14,7 @@ thread_local GlRenderDevice* currentDevice = nullptr;
 
 GlRenderDevice::GlRenderDevice(std::unique_ptr<GlContext> context, const DeviceParams& params,
                                const DeviceOptions& options)
-    : StateDevice(params), context_(std::move(context)), options_(options) {}
+    : Device(params), context_(std::move(context)), options_(options) {}
 
 GlRenderDevice::~GlRenderDevice() {
     if (context_ && initialized_) {
@@ -110,6 +110,11 @@ std::string GlRenderDevice::description() const {
     return renderer_ + " / " + (context_ ? context_->description() : "no context");
 }
 
+void GlRenderDevice::finish() {
+    ensureCurrent();
+    glFinish();
+}
+
 DeviceStats GlRenderDevice::stats() const {
     DeviceStats s = stats_;
     s.programs = programs_.stats();
@@ -165,9 +170,8 @@ HRESULT GlRenderDevice::OnCreatePixelShader(PixelShaderObject& obj,
 
 namespace {
 
-std::unique_ptr<GlRenderDevice> Finish(std::unique_ptr<GlContext> context,
-                                       const DeviceParams& params, const DeviceOptions& options,
-                                       std::string* error) {
+std::unique_ptr<Device> Finish(std::unique_ptr<GlContext> context, const DeviceParams& params,
+                               const DeviceOptions& options, std::string* error) {
     if (!context) return nullptr;
     if (params.width == 0 || params.height == 0) {
         if (error) *error = "the back buffer must not be empty";
@@ -180,14 +184,12 @@ std::unique_ptr<GlRenderDevice> Finish(std::unique_ptr<GlContext> context,
 
 }  // namespace
 
-std::unique_ptr<GlRenderDevice> CreateHeadlessDevice(const DeviceParams& params,
-                                                     std::string* error) {
+std::unique_ptr<Device> CreateHeadlessDevice(const DeviceParams& params, std::string* error) {
     return Finish(CreateEglContext(error), params, DeviceOptions{}, error);
 }
 
-std::unique_ptr<GlRenderDevice> CreateWindowDevice(SDL_Window* window, const DeviceParams& params,
-                                                   const DeviceOptions& options,
-                                                   std::string* error) {
+std::unique_ptr<Device> CreateWindowDevice(SDL_Window* window, const DeviceParams& params,
+                                           const DeviceOptions& options, std::string* error) {
     return Finish(CreateSdlContext(window, options.swapInterval, error), params, options, error);
 }
 

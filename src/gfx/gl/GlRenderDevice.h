@@ -33,8 +33,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gfx/StateDevice.h"
+#include "gfx/gl/Device.h"
 #include "gfx/gl/GlResources.h"
 #include "gfx/gl/ProgramCache.h"
 #include "gfx/gl/StateApply.h"
@@ -48,26 +50,7 @@ struct SDL_Window;
 
 namespace gfx::gl {
 
-struct DeviceOptions {
-    // Swap interval of a windowed device: 0 no sync, 1 vertical sync, -1 adaptive sync.
-    int swapInterval = 1;
-};
-
-struct DeviceStats {
-    UploadStats uploads;
-    ProgramStats programs;
-    uint64_t draws = 0;           // draws handed to GL
-    uint64_t refusedDraws = 0;    // draws dropped (no program, bad stream, out-of-range indices)
-    uint64_t programBinds = 0;    // glUseProgram calls
-    uint64_t uniformUploads = 0;  // uniform block uploads
-    uint64_t presents = 0;
-    // With timing on: main-thread time spent bringing GL in line with the state (our layer,
-    // including the GL state calls it makes) and inside the draw calls themselves.
-    uint64_t prepareNanos = 0;
-    uint64_t drawCallNanos = 0;
-};
-
-class GlRenderDevice final : public StateDevice {
+class GlRenderDevice final : public Device {
   public:
     GlRenderDevice(std::unique_ptr<GlContext> context, const DeviceParams& params,
                    const DeviceOptions& options);
@@ -78,26 +61,18 @@ class GlRenderDevice final : public StateDevice {
     // Checks the GL version and creates the device's own objects. False with a reason.
     bool initialize(std::string* error);
 
-    // While on, draws, clears and presents are skipped; states and resources still change,
-    // so a frame can run its logic without being rendered.
-    void setDiscardDraws(bool discard) { discard_ = discard; }
-    bool discardDraws() const { return discard_; }
+    void setDiscardDraws(bool discard) override { discard_ = discard; }
+    bool discardDraws() const override { return discard_; }
+    void setDrawnWhileDiscarding(std::vector<const Surface*> targets) override {
+        drawnWhileDiscarding_ = std::move(targets);
+    }
+    DeviceStats stats() const override;
+    void setTiming(bool on) override { timing_ = on; }
+    std::string description() const override;
+    void makeCurrent() override;
+    void finish() override;
 
-    DeviceStats stats() const;
-    // Measures where draw time goes (see DeviceStats); off by default.
-    void setTiming(bool on) { timing_ = on; }
-    // GL_RENDERER and the context's platform, e.g. "llvmpipe (LLVM 15.0.6, 256 bits) / EGL
-    // surfaceless (Mesa)".
-    std::string description() const;
-    // Makes the device's context current again after other GL code changed contexts.
-    void makeCurrent();
-
-    // Drawn into the window after every presented frame, over the picture and outside the
-    // back buffer, so it never reaches what ReadPixels returns: `draw` gets the drawable size
-    // with the window's framebuffer bound, and may change any GL state (the device sets its
-    // own again). Never called headless or while draws are discarded.
-    using WindowOverlay = std::function<void(int width, int height)>;
-    void setWindowOverlay(WindowOverlay draw) { windowOverlay_ = std::move(draw); }
+    void setWindowOverlay(WindowOverlay draw) override { windowOverlay_ = std::move(draw); }
 
     HRESULT GetDeviceCaps(DeviceCaps* caps) override;
     // Values asking for something not drawn here are reported once; the state is kept.
@@ -120,6 +95,8 @@ class GlRenderDevice final : public StateDevice {
     HRESULT OnClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                     DWORD stencil) override;
     HRESULT OnPresent() override;
+    HRESULT OnCopyRects(Surface& source, Surface& destination,
+                        const std::vector<SurfaceCopy>& copies) override;
     HRESULT OnCreateVertexShader(VertexShaderObject& shader,
                                  const shader::Program* program) override;
     HRESULT OnCreatePixelShader(PixelShaderObject& shader, const shader::Program& program) override;
@@ -133,6 +110,8 @@ class GlRenderDevice final : public StateDevice {
     };
 
     void ensureCurrent();
+    // Whether draws and clears into the current render target are skipped.
+    bool discarding() const;
     bool prepareDraw(D3DPRIMITIVETYPE type);
     bool resolveLayout();
     void bindTarget();
@@ -148,6 +127,7 @@ class GlRenderDevice final : public StateDevice {
     std::unique_ptr<GlContext> context_;
     DeviceOptions options_;
     bool discard_ = false;
+    std::vector<const Surface*> drawnWhileDiscarding_;
     bool timing_ = false;
     bool initialized_ = false;
     std::string renderer_;
@@ -197,16 +177,5 @@ class GlRenderDevice final : public StateDevice {
     DeviceStats stats_;
     WindowOverlay windowOverlay_;
 };
-
-// A device without a window (EGL). Null with a reason when no OpenGL 3.3 core context can
-// be had (no EGL, no GPU driver and no software renderer, GL older than 3.3).
-std::unique_ptr<GlRenderDevice> CreateHeadlessDevice(const DeviceParams& params,
-                                                     std::string* error);
-
-// A device presenting into an SDL window created with SDL_WINDOW_OPENGL. The back buffer
-// keeps the size in `params`; Present scales it into the window, letterboxed.
-std::unique_ptr<GlRenderDevice> CreateWindowDevice(SDL_Window* window, const DeviceParams& params,
-                                                   const DeviceOptions& options,
-                                                   std::string* error);
 
 }  // namespace gfx::gl

@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "gfx/Resources.h"
+#include "gfx/gl/Device.h"
 #include "gfx/gl/TextureUpload.h"
 
 namespace gfx::gl {
-
-// Counters for tests and the benchmark.
-struct UploadStats {
-    uint64_t bufferUploads = 0;  // glBufferData / glBufferSubData calls
-    uint64_t bufferBytes = 0;
-    uint64_t textureUploads = 0;  // levels (or cube faces) sent
-};
 
 struct GlBuffer final : BackendObject {
     ~GlBuffer() override;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gfx/Resources.h"
+#include "gfx/gl/Device.h"
 #include "gfx/gl/ff/StateKey.h"
 #include "gfx/shader/Decoder.h"
 #include "gfx/shader/GlslBuilder.h"
@@ -47,15 +48,6 @@ struct PixelProgram {
 struct ProgramStage final : BackendObject {
     CompiledShader vertex;          // a vertex program
     PixelProgram* pixel = nullptr;  // a pixel program (owned by the cache)
-};
-
-struct ProgramStats {
-    uint64_t translations = 0;  // shader programs translated to GLSL
-    uint64_t shared = 0;        // creations that found their tokens translated already
-    uint64_t compiles = 0;      // shader objects compiled, fixed-function stages included
-    uint64_t variants = 0;      // of those, variants of pixel programs
-    uint64_t links = 0;
-    uint64_t failures = 0;
 };
 
 class ProgramCache {

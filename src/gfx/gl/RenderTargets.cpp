@@ -1,5 +1,5 @@
 // Render targets: framebuffer objects for the back buffer and render-target textures, the
-// shared depth-stencil buffer, Clear, Present and ReadPixels.
+// shared depth-stencil buffer, Clear, copies between targets, Present and ReadPixels.
 #include <algorithm>
 
 #include "gfx/gl/GlLog.h"
@@ -114,9 +114,16 @@ void GlRenderDevice::bindTarget() {
     glState_.invalidate();
 }
 
+bool GlRenderDevice::discarding() const {
+    if (!discard_) return false;
+    const Surface* target = state_.renderTarget ? state_.renderTarget : backBuffer_;
+    return std::find(drawnWhileDiscarding_.begin(), drawnWhileDiscarding_.end(), target) ==
+           drawnWhileDiscarding_.end();
+}
+
 HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
                                 float z, DWORD stencil) {
-    if (discard_) return D3D_OK;
+    if (discarding()) return D3D_OK;
     ensureCurrent();
     if (boundColor_ != state_.renderTarget || boundDepth_ != state_.depthStencil) bindTarget();
     GLbitfield mask = 0;
@@ -141,6 +148,26 @@ HRESULT GlRenderDevice::OnClear(DWORD count, const D3DRECT* rects, DWORD flags, 
         glClear(mask);
     }
     glState_.forgetScissor();
+    return D3D_OK;
+}
+
+HRESULT GlRenderDevice::OnCopyRects(Surface& source, Surface& destination,
+                                    const std::vector<SurfaceCopy>& copies) {
+    if (discard_) return D3D_OK;
+    ensureCurrent();
+    GlTarget* from = targetFor(source);
+    GlTarget* to = targetFor(destination);
+    if (!from || !to) return D3DERR_INVALIDCALL;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from->withoutDepth);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to->withoutDepth);
+    // Rows count from the top in both, so rectangles go across as they are.
+    for (const SurfaceCopy& c : copies) {
+        const GLint w = c.from.right - c.from.left, h = c.from.bottom - c.from.top;
+        glBlitFramebuffer(c.from.left, c.from.top, c.from.right, c.from.bottom, c.to.x, c.to.y,
+                          c.to.x + w, c.to.y + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    boundColor_ = nullptr;  // rebind the render target before the next draw or clear
+    boundDepth_ = nullptr;
     return D3D_OK;
 }
 

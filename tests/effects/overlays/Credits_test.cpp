@@ -7,6 +7,7 @@
 
 #include "platform/Clock.h"
 #include "support/OverlayFixture.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
@@ -15,7 +16,6 @@ class CreditsTest : public testsupport::OverlayFixture {
     void SetUp() override {
         OverlayFixture::SetUp();
         platform::UseVirtualClock(7000);
-        for (auto& t : effects::creditTimers) t = timeline::SceneTimer{};
         effects::ScreenScale = 1.25f;
         effects::NameCreditSprites();
         effects::CreateCreditSprites();
@@ -28,6 +28,12 @@ class CreditsTest : public testsupport::OverlayFixture {
     }
     // The clock `ms` milliseconds after the credit timers of these tests start.
     void At(uint32_t ms) { platform::VirtualClockSet(7000 + ms); }
+    // One frame of the credits at `position`, at the show's places.
+    void Draw(uint32_t position) {
+        effects::DrawCredits(timers, position, timeline::kCreditPlaces);
+    }
+
+    effects::CreditTimers timers;
 };
 
 TEST(CreditCurves, SpreadAndFade) {
@@ -41,7 +47,7 @@ TEST(CreditCurves, SpreadAndFade) {
 }
 
 TEST_F(CreditsTest, FirstFrameSmearsTwentyCopiesAHundredPixelsWide) {
-    effects::DrawCredits(26163201);  // credit 0 only, e = 0
+    Draw(26163201);  // credit 0 only, e = 0
     ASSERT_EQ(dev().draws.size(), 20u);
     float lowest = 1e9f, highest = -1e9f;
     for (int i = 0; i < 20; ++i) {
@@ -59,42 +65,42 @@ TEST_F(CreditsTest, FirstFrameSmearsTwentyCopiesAHundredPixelsWide) {
 }
 
 TEST_F(CreditsTest, ContractsHoldsAndFades) {
-    effects::DrawCredits(26163201);  // starts credit 0's timer
+    Draw(26163201);  // starts credit 0's timer
     dev().draws.clear();
-    At(667);                         // 40.02 ticks
-    effects::DrawCredits(26163201);  // updates to 40.02
+    At(667);         // 40.02 ticks
+    Draw(26163201);  // updates to 40.02
     dev().draws.clear();
-    effects::DrawCredits(26163201);  // draws with e = 40.02: spread about 50
+    Draw(26163201);  // draws with e = 40.02: spread about 50
     ASSERT_EQ(dev().draws.size(), 20u);
     EXPECT_NEAR(dev().draws[1].vertices[0].x / 1.25f, 100.0f + 49.975f * std::sin(1.0f), 1e-2f);
 
     At(1917);  // 115.02 ticks
-    effects::DrawCredits(26163201);
+    Draw(26163201);
     dev().draws.clear();
-    effects::DrawCredits(26163201);
+    Draw(26163201);
     ASSERT_EQ(dev().draws.size(), 20u);
     EXPECT_NEAR(dev().draws[0].c0[0], 0.025f, 1e-4f);          // fade 0.5
     EXPECT_NEAR(dev().draws[5].vertices[0].x, 125.0f, 1e-4f);  // no spread left
 
     At(2167);  // 130.02 ticks: gone
-    effects::DrawCredits(26163201);
+    Draw(26163201);
     dev().draws.clear();
-    effects::DrawCredits(26163201);
+    Draw(26163201);
     EXPECT_TRUE(dev().draws.empty());
 }
 
 TEST_F(CreditsTest, CreditsFourAndFiveShareAPlaceButNotATimer) {
     At(0);
-    effects::DrawCredits(28851201);  // credits 0..4 start now
-    EXPECT_EQ(effects::creditTimers[4].running, 1);
-    EXPECT_EQ(effects::creditTimers[5].running, 0);
+    Draw(28851201);  // credits 0..4 start now
+    EXPECT_EQ(timers[4].running, 1);
+    EXPECT_EQ(timers[5].running, 0);
     At(1000);
-    effects::DrawCredits(29562113);  // credit 5 starts a second later
-    EXPECT_EQ(effects::creditTimers[5].running, 1);
-    EXPECT_NEAR(effects::creditTimers[4].elapsed, 60.0f, 1e-3f);
-    EXPECT_EQ(effects::creditTimers[5].elapsed, 0.0f);
-    EXPECT_EQ(effects::kCreditPlaces[4].x, effects::kCreditPlaces[5].x);
-    EXPECT_EQ(effects::kCreditPlaces[4].y, effects::kCreditPlaces[5].y);
+    Draw(29562113);  // credit 5 starts a second later
+    EXPECT_EQ(timers[5].running, 1);
+    EXPECT_NEAR(timers[4].elapsed, 60.0f, 1e-3f);
+    EXPECT_EQ(timers[5].elapsed, 0.0f);
+    EXPECT_EQ(timeline::kCreditPlaces[4].x, timeline::kCreditPlaces[5].x);
+    EXPECT_EQ(timeline::kCreditPlaces[4].y, timeline::kCreditPlaces[5].y);
 }
 
 }  // namespace

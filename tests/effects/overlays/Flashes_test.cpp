@@ -6,6 +6,7 @@
 #include "effects/overlays/ScreenQuad.h"
 #include "platform/Clock.h"
 #include "support/OverlayFixture.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ class FlashTest : public testsupport::OverlayFixture {
     void SetUp() override {
         OverlayFixture::SetUp();
         platform::UseVirtualClock(50000);
-        for (auto& t : effects::flashTimers) t = timeline::SceneTimer{};
         effects::fadeQuad = effects::ScreenQuad{};
         effects::pictureQuad = effects::ScreenQuad{};
         ASSERT_TRUE(effects::fadeQuad.Create("!shaders\\fade.pso", false));
@@ -42,6 +42,8 @@ class FlashTest : public testsupport::OverlayFixture {
         }
         return alphas;
     }
+
+    effects::FlashTimers timers;
 };
 
 TEST(FlashAlpha, FallsLinearlyAndKeepsTheLowByte) {
@@ -51,22 +53,15 @@ TEST(FlashAlpha, FallsLinearlyAndKeepsTheLowByte) {
     EXPECT_EQ(effects::FlashAlpha(14.9f, 0.06666667f), 1);
 }
 
-TEST(WhiteFlashTable, HasOnlyTheThreeNumbersTheTimelineUses) {
-    EXPECT_EQ(effects::WhiteFlashPosition(0), 1792000u);
-    EXPECT_EQ(effects::WhiteFlashPosition(8), 12620800u);
-    EXPECT_EQ(effects::WhiteFlashPosition(24), 18048000u);
-    EXPECT_EQ(effects::WhiteFlashPosition(1), std::nullopt);
-}
-
 TEST_F(FlashTest, NothingHappensUntilThePositionHasPassed) {
-    effects::WhiteFlash(1792000, 0);
-    effects::LongFlash(32946688, 0);
+    effects::WhiteFlash(timers, 1792000, 0, 1792000);
+    effects::LongFlash(timers, 32946688, 0, timeline::kLongFlashes);
     EXPECT_TRUE(dev().calls().empty());
-    EXPECT_EQ(effects::flashTimers[0].running, 0);
+    EXPECT_EQ(timers[0].running, 0);
 }
 
 TEST_F(FlashTest, WhiteFlashAddsTheFadeQuadUntextured) {
-    effects::WhiteFlash(1792001, 0);
+    effects::WhiteFlash(timers, 1792001, 0, 1792000);
     const std::string vb = gfx::ResourceName(effects::fadeQuad.fullVertexBuffer);
     EXPECT_THAT(
         dev().callStrings(),
@@ -76,23 +71,26 @@ TEST_F(FlashTest, WhiteFlashAddsTheFadeQuadUntextured) {
                     "SetRenderState(D3DRS_CULLMODE, 1)", "SetRenderState(D3DRS_ZENABLE, 0)",
                     "SetVertexShader(0x144)", "SetStreamSource(0, " + vb + ", 28)",
                     "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)", "SetRenderState(D3DRS_ZENABLE, 1)"));
-    EXPECT_EQ(effects::flashTimers[0].running, 1);
+    EXPECT_EQ(timers[0].running, 1);
 }
 
 TEST_F(FlashTest, FifteenTickFlashFadesOutOnce) {
     // 125 ms is 7.5 ticks. The timer is read before it is updated, so the frame that starts
     // it and the next both show e = 0 (full strength); then 127, then gone for good.
-    EXPECT_THAT(Frames(5, 125, [] { effects::SceneCutFlash(18719233, 0); }),
-                ElementsAre(255, 255, 127, -1, -1));
-    EXPECT_EQ(effects::flashTimers[50].running, 1);
+    EXPECT_THAT(
+        Frames(
+            5, 125,
+            [&] { effects::SceneCutFlash(timers, 18719233, 0, timeline::kScreenSceneThresholds); }),
+        ElementsAre(255, 255, 127, -1, -1));
+    EXPECT_EQ(timers[50].running, 1);
     EXPECT_EQ(dev().draws[0].srcBlend, static_cast<DWORD>(D3DBLEND_SRCALPHA));
 }
 
 TEST_F(FlashTest, LongFlashLastsSeventyFiveTicks) {
     // 1248 ms = 74.88 ticks gives alpha 0 (still drawn); at 75 ticks nothing.
-    auto flash = [] { effects::LongFlash(33000000, 0); };
+    auto flash = [&] { effects::LongFlash(timers, 33000000, 0, timeline::kLongFlashes); };
     EXPECT_THAT(Frames(4, 1248, flash), ElementsAre(255, 255, 0, -1));
-    effects::flashTimers[150] = timeline::SceneTimer{};
+    timers[150] = timing::SceneTimer{};
     EXPECT_THAT(Frames(3, 1250, flash), ElementsAre(255, 255, -1));
     EXPECT_EQ(dev().draws[0].srcBlend, static_cast<DWORD>(D3DBLEND_ONE));
     EXPECT_EQ(dev().draws[0].destBlend, static_cast<DWORD>(D3DBLEND_ONE));
@@ -106,20 +104,22 @@ TEST_F(FlashTest, InsertFlashesUseTheBoundPictureAndTheirOwnPoolNumbers) {
     for (int frame = 0; frame < 3; ++frame) {
         const uint32_t position = frame < 2 ? 12650000 : 12672001;
         for (int i = 0; i < 45; ++i)
-            effects::InsertFlash(position, i, effects::kInsertFlashBaseC, effects::kInsertFlashesC);
+            effects::InsertFlash(timers, position, i, effects::kInsertFlashBaseC,
+                                 timeline::kInsertFlashesC);
         platform::VirtualClockAdvance(17);
     }
-    EXPECT_EQ(effects::flashTimers[200].running, 1);
-    EXPECT_EQ(effects::flashTimers[201].running, 1);
-    EXPECT_EQ(effects::flashTimers[202].running, 0);
-    EXPECT_GT(effects::flashTimers[200].elapsed, effects::flashTimers[201].elapsed);
+    EXPECT_EQ(timers[200].running, 1);
+    EXPECT_EQ(timers[201].running, 1);
+    EXPECT_EQ(timers[202].running, 0);
+    EXPECT_GT(timers[200].elapsed, timers[201].elapsed);
     ASSERT_EQ(dev().draws.size(), 4u);
     for (const auto& d : dev().draws) EXPECT_EQ(d.texture, picture);
     EXPECT_EQ(dev().draws.back().pixelShader, effects::pictureQuad.pixelProgram);
     // Out of the table: nothing.
-    effects::InsertFlash(40000000, 8, effects::kInsertFlashBaseG, effects::kInsertFlashesG);
-    effects::SceneCutFlash(40000000, 5);
-    effects::LongFlash(40000000, -1);
+    effects::InsertFlash(timers, 40000000, 8, effects::kInsertFlashBaseG,
+                         timeline::kInsertFlashesG);
+    effects::SceneCutFlash(timers, 40000000, 5, timeline::kScreenSceneThresholds);
+    effects::LongFlash(timers, 40000000, -1, timeline::kLongFlashes);
     EXPECT_EQ(dev().draws.size(), 4u);
 }
 

@@ -8,12 +8,12 @@
 #include "assets/PackArchive.h"
 #include "effects/overlays/DigitCounter.h"
 #include "effects/overlays/ScreenQuad.h"
+#include "effects/shader/Glow.h"
 #include "effects/shader/ScreenEffectQuad.h"
 #include "gfx/GlobalDevice.h"
 #include "support/GlTestDevice.h"
 #include "support/ReportCapture.h"
 #include "support/ShowPack.h"
-#include "timeline/Timeline.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ class GlowRenderTest : public OverlayRenderTest {
         OverlayRenderTest::SetUp();
         effects::screenEffectQuad = effects::ScreenEffectQuad{};
         effects::screenEffectQuad.init();
-        for (auto* t : {&timeline::FrameTarget, &timeline::GlowTargetA, &timeline::GlowTargetB}) {
+        for (auto* t : {&frame, &targetA, &targetB}) {
             *t = effects::RenderTarget{};
             t->width = t->height = 256.0f;
             ASSERT_TRUE(t->create());
@@ -187,7 +187,7 @@ class GlowRenderTest : public OverlayRenderTest {
     // Draws a square of `grey` and `size` at (x, y) into the frame target on black, runs the
     // glow and returns the back buffer.
     std::vector<uint32_t> GlowOf(int x, int y, int size, float strength, uint32_t grey = 0xFF) {
-        timeline::FrameTarget.begin(1);
+        frame.begin(1);
         dev().SetTexture(0, texture(1, 1, {0xFF000000u | grey * 0x010101u}));
         Blend(D3DBLEND_ONE, D3DBLEND_ZERO);
         effects::pictureQuad.alpha = 255;
@@ -195,10 +195,12 @@ class GlowRenderTest : public OverlayRenderTest {
         dev().SetTexture(0, texture(1, 1, {0xFF000000}));
         effects::pictureQuad.DrawSized(x, y + size);  // ... then black over the left
         effects::pictureQuad.DrawSized(x + size, y);  // and the top
-        effects::screenEffectQuad.strength = strength;
-        timeline::theTimeline.Glow();
+        effects::DrawGlow(frame, targetA, targetB, strength);
         return read();
     }
+
+    effects::RenderTarget frame;  // what the segments draw into
+    effects::RenderTarget targetA, targetB;
 };
 
 TEST_F(GlowRenderTest, BlackFrameGivesNoGlow) {

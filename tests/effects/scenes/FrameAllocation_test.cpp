@@ -47,28 +47,33 @@ class SegmentFrameAllocation : public ::testing::Test {
 
 TEST_F(SegmentFrameAllocation, WaterFramesAllocateNothing) {
     effects::WaterScene water;
+    scene::RandomGenerator random;
     const uint64_t beforeLoad = testsupport::AllocationCount();
-    water.Load();
+    water.Load(random);
     EXPECT_GT(testsupport::AllocationCount(), beforeLoad);  // the counter does count
     ASSERT_NE(water.waterPlane, nullptr);
-    water.DrawFrame(0.0f, 4);  // the device may grow its light table once
+    effects::WaterSceneState state = water.StartState();
+    ASSERT_FALSE(state.particles.emitters.empty());
+    water.DrawFrame(state, random, 0.0f, 4);  // the device may grow its light table once
     const uint64_t before = testsupport::AllocationCount();
     for (int frame = 1; frame <= 30; ++frame)
-        water.DrawFrame(11.5f * static_cast<float>(frame), 1 + frame % 8);
+        water.DrawFrame(state, random, 11.5f * static_cast<float>(frame), 1 + frame % 8);
     EXPECT_EQ(testsupport::AllocationCount() - before, 0u);
 }
 
 TEST_F(SegmentFrameAllocation, ScreenFramesAllocateNothing) {
     effects::ScreenScene screen;
-    screen.Load();
+    scene::RandomGenerator random;
+    screen.Load(random);
     screen.FindScreenObject();
     screen.LoadPictures();
-    screen.DrawFrame(18100000);
+    effects::ScreenSceneState state = screen.StartState();
+    screen.DrawFrame(state, random, 0, 1);
     const uint64_t before = testsupport::AllocationCount();
-    const uint32_t positions[6] = {18100000, 19000000, 19500000, 20100000, 20800000, 21500000};
-    for (int frame = 1; frame <= 36; ++frame) {
+    const uint32_t cameras[6] = {1, 6, 3, 4, 5, 2};
+    for (uint32_t frame = 1; frame <= 36; ++frame) {
         platform::VirtualClockAdvance(100);
-        screen.DrawFrame(positions[frame % 6]);
+        screen.DrawFrame(state, random, frame % 6, cameras[frame % 6]);
     }
     EXPECT_EQ(testsupport::AllocationCount() - before, 0u);
 }

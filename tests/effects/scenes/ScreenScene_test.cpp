@@ -20,24 +20,11 @@
 #include "scene3ds/SceneLog.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
 using effects::screen::PictureFor;
-using effects::screen::ShotAt;
-
-TEST(ScreenShots, AShotBeginsOnlyAboveItsStart) {
-    EXPECT_EQ(ShotAt(18022401), 0u);
-    EXPECT_EQ(ShotAt(18719232), 0u);
-    EXPECT_EQ(ShotAt(18719233), 1u);
-    EXPECT_EQ(ShotAt(19000000), 1u);
-    EXPECT_EQ(ShotAt(19394049), 2u);
-    EXPECT_EQ(ShotAt(20076801), 3u);
-    EXPECT_EQ(ShotAt(20736001), 4u);
-    EXPECT_EQ(ShotAt(21435648), 4u);
-    EXPECT_EQ(ShotAt(21435649), 5u);
-    EXPECT_EQ(ShotAt(23080703), 5u);
-}
 
 TEST(ScreenShots, CountersSelectThePicturesEightFramesEachAndTheFifthOnce) {
     const uint32_t expected[33] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2,
@@ -57,10 +44,10 @@ class ScreenSegment : public ::testing::Test {
         scene3ds::SceneLogPath = dir_->file("engine.log");
         previousFlare_ = scene::FlarePicturePath;
         scene::FlarePicturePath = std::string(RUNEPLAY_PLAY_DIR) + "/point.bmp";
-        scene::SetRandomState(1);
         ASSERT_TRUE(assets::GlobalPack().Open(std::string(RUNEPLAY_PLAY_DIR) + "/kelvra.dat"));
         screen_ = new effects::ScreenScene;
-        screen_->Load();
+        scene::RandomGenerator random;
+        screen_->Load(random);
         screen_->FindScreenObject();
         screen_->LoadPictures();
     }
@@ -78,8 +65,7 @@ class ScreenSegment : public ::testing::Test {
     void SetUp() override {
         RenderDevice = device_;
         platform::UseVirtualClock(100000);
-        screen().clipTimer = timeline::SceneTimer{};
-        screen().screenCounter = 0;
+        state_ = screen().StartState();
         if (screen().screenObject == nullptr) screen().FindScreenObject();
     }
 
@@ -111,13 +97,21 @@ class ScreenSegment : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
 
-    // A frame with the clip timer running and holding `elapsed` from its last update.
-    static void FrameAt(uint32_t position, float elapsed) {
-        screen().clipTimer.running = 1;
-        screen().clipTimer.startTime = platform::timeGetTime();
-        screen().clipTimer.elapsed = elapsed;
-        screen().DrawFrame(position);
+    // A frame at a soundtrack position: the shot and camera the show's schedule gives it.
+    void Draw(uint32_t position) {
+        const uint32_t shot = timeline::ScreenSceneShotAt(position);
+        screen().DrawFrame(state_, random_, shot, timeline::kScreenSceneCamera[shot]);
     }
+    // A frame with the clip timer running and holding `elapsed` from its last update.
+    void FrameAt(uint32_t position, float elapsed) {
+        state_.clipTimer.running = 1;
+        state_.clipTimer.startTime = platform::timeGetTime();
+        state_.clipTimer.elapsed = elapsed;
+        Draw(position);
+    }
+
+    effects::ScreenSceneState state_;
+    scene::RandomGenerator random_;
 
   private:
     static inline testsupport::TempDir* dir_ = nullptr;
@@ -145,9 +139,9 @@ TEST_F(ScreenSegment, LoadMakesTheFogAndLightSettingsAndFindsTheScreen) {
 }
 
 TEST_F(ScreenSegment, FirstFrameIsSceneFrameZeroThroughCameraOne) {
-    screen().DrawFrame(18030000);
+    Draw(18030000);
     EXPECT_TRUE(DrawnThrough(1, 0.0f));
-    EXPECT_EQ(screen().clipTimer.running, 1);
+    EXPECT_EQ(state_.clipTimer.running, 1);
 }
 
 TEST_F(ScreenSegment, SecondShotLowersTheClipTimeBy200Ticks) {
@@ -173,15 +167,15 @@ TEST_F(ScreenSegment, EveryShotHasItsCameraAndItsLowering) {
 }
 
 TEST_F(ScreenSegment, LoweringActsOnTheLastUpdateAndNeverAccumulates) {
-    screen().DrawFrame(19000000);  // starts the timer: elapsed 0, lowered to -200
+    Draw(19000000);  // starts the timer: elapsed 0, lowered to -200
     platform::VirtualClockAdvance(10000);
-    screen().DrawFrame(19000000);  // still the first update's 0; this update reads 600
-    EXPECT_FLOAT_EQ(screen().clipTimer.elapsed, 600.0f);
-    screen().DrawFrame(19000000);
+    Draw(19000000);  // still the first update's 0; this update reads 600
+    EXPECT_FLOAT_EQ(state_.clipTimer.elapsed, 600.0f);
+    Draw(19000000);
     EXPECT_TRUE(DrawnThrough(6, 0.7f * 400.0f));
-    screen().DrawFrame(19000000);
+    Draw(19000000);
     EXPECT_TRUE(DrawnThrough(6, 0.7f * 400.0f));
-    EXPECT_FLOAT_EQ(screen().clipTimer.elapsed, 600.0f);
+    EXPECT_FLOAT_EQ(state_.clipTimer.elapsed, 600.0f);
 }
 
 TEST_F(ScreenSegment, ScreenShowsFivePicturesInA33FrameLoop) {
@@ -202,13 +196,13 @@ TEST_F(ScreenSegment, ScreenShowsFivePicturesInA33FrameLoop) {
     expected.push_back(0);
     expected.push_back(0);
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(screen().screenCounter, 2u);
+    EXPECT_EQ(state_.screenCounter, 2u);
 }
 
 TEST_F(ScreenSegment, WithoutAScreenObjectThePictureLoopIsSkipped) {
     screen().screenObject = nullptr;
     FrameAt(19000000, 500.0f);
-    EXPECT_EQ(screen().screenCounter, 0u);
+    EXPECT_EQ(state_.screenCounter, 0u);
     EXPECT_TRUE(DrawnThrough(6, 0.7f * 300.0f));  // the scene is drawn all the same
 }
 
@@ -232,7 +226,9 @@ TEST(ScreenSegmentBare, DrawBeforeLoadDoesNothing) {
     IDirect3DDevice8* previous = RenderDevice;
     RenderDevice = &device;
     effects::ScreenScene screen;
-    screen.DrawFrame(19000000);
+    effects::ScreenSceneState state;
+    scene::RandomGenerator random;
+    screen.DrawFrame(state, random, 1, 6);
     EXPECT_TRUE(device.calls().empty());
     RenderDevice = previous;
 }

@@ -31,6 +31,7 @@
 #include "support/ReferenceImages.h"
 #include "support/ReportCapture.h"
 #include "support/TempDir.h"
+#include "timeline/Schedule.h"
 
 namespace {
 
@@ -61,9 +62,10 @@ class SegmentStills : public ::testing::Test {
         ASSERT_TRUE(assets::GlobalPack().Open(std::string(RUNEPLAY_PLAY_DIR) + "/kelvra.dat"));
         effects::screenEffectQuad.init();
         water_ = new effects::WaterScene;
-        water_->Load();
+        scene::RandomGenerator random;
+        water_->Load(random);
         screen_ = new effects::ScreenScene;
-        screen_->Load();
+        screen_->Load(random);
         screen_->FindScreenObject();
         screen_->LoadPictures();
         frameTarget_ = new effects::RenderTarget;
@@ -93,12 +95,12 @@ class SegmentStills : public ::testing::Test {
         water_->bumpScale = effects::water::kBumpScale;
     }
 
-    // Every particle reborn on the next update from a reseeded generator; the water's
-    // targets black again.
-    static void Restart(Scene& scene) {
-        scene::SetRandomState(1);
-        for (int32_t i = 0; i < scene.emitterCount; ++i)
-            std::fill(scene.emitters[i].lives.begin(), scene.emitters[i].lives.end(), -1.0f);
+    // The segments as they start (every particle reborn on the next update) with a
+    // reseeded generator; the water's targets black again.
+    static void Restart() {
+        random_ = scene::RandomGenerator{};
+        water = water_->StartState();
+        screen = screen_->StartState();
         for (effects::NestedRenderTarget* t : {&water_->mirrorTarget, &water_->surfaceTarget}) {
             t->begin(1);
             t->end();
@@ -125,23 +127,20 @@ class SegmentStills : public ::testing::Test {
 
     // Segment B at a clip time through a camera, after the frames leading up to it.
     static Picture WaterStill(float clip, uint32_t camera) {
-        Restart(*water_->scene);
+        Restart();
         Picture last;
         for (int i = kWarmup; i >= 0; --i)
-            last = Frame([&] { water_->DrawFrame(clip - static_cast<float>(i), camera); });
+            last = Frame(
+                [&] { water_->DrawFrame(water, random_, clip - static_cast<float>(i), camera); });
         return last;
     }
 
     // Segment C up to its metal object: the scene backwards through camera 4 in its night
     // colours, then the glow quad's one pass over whatever the water frame left bound.
     static Picture BackwardsStill(float clip, bool withQuad = true) {
-        Scene& scene = *water_->scene;
-        const D3DCOLOR ambient = scene.ambientColor;
-        const float attenuation[3] = {scene.lightAttenuation[0], scene.lightAttenuation[1],
-                                      scene.lightAttenuation[2]};
-        scene.ambientColor = 0x001024BA;
-        scene.lightAttenuation[1] = 0.04f;
-        Restart(scene);
+        Restart();
+        water.ambientColor = 0x001024BA;
+        water.lightAttenuation[1] = 0.04f;
         Picture last;
         for (int i = kWarmup; i >= 0; --i)
             last = Frame([&] {
@@ -149,27 +148,25 @@ class SegmentStills : public ::testing::Test {
                 d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
                 d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
                 d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-                water_->DrawFrame(clip + static_cast<float>(i), 4);
+                water_->DrawFrame(water, random_, clip + static_cast<float>(i), 4);
                 if (!withQuad) return;
                 for (DWORD stage = 0; stage < 4; ++stage) d.SetTexture(stage, nullptr);
                 effects::screenEffectQuad.drawQuad();
             });
-        scene.ambientColor = ambient;
-        std::copy(attenuation, attenuation + 3, scene.lightAttenuation);
         return last;
     }
 
     // Segment D at a position with the clip timer holding `elapsed`.
     static Picture ScreenStill(uint32_t position, float elapsed) {
-        Restart(*screen_->scene);
-        screen_->screenCounter = 0;
+        Restart();
+        const uint32_t shot = timeline::ScreenSceneShotAt(position);
         Picture last;
         for (int i = kWarmup; i >= 0; --i)
             last = Frame([&] {
-                screen_->clipTimer.running = 1;
-                screen_->clipTimer.startTime = timeGetTime();
-                screen_->clipTimer.elapsed = elapsed - static_cast<float>(i);
-                screen_->DrawFrame(position);
+                screen.clipTimer.running = 1;
+                screen.clipTimer.startTime = timeGetTime();
+                screen.clipTimer.elapsed = elapsed - static_cast<float>(i);
+                screen_->DrawFrame(screen, random_, shot, timeline::kScreenSceneCamera[shot]);
             });
         return last;
     }
@@ -186,6 +183,10 @@ class SegmentStills : public ::testing::Test {
     static inline testsupport::ReportCapture* reports_ = nullptr;
     static inline effects::WaterScene* water_ = nullptr;
     static inline effects::ScreenScene* screen_ = nullptr;
+    // What the stills' frames change.
+    static inline effects::WaterSceneState water;
+    static inline effects::ScreenSceneState screen;
+    static inline scene::RandomGenerator random_;
     static inline effects::RenderTarget* frameTarget_ = nullptr;
     static inline IDirect3DDevice8* previousDevice_ = nullptr;
     static inline std::string previousLog_, previousFlare_;

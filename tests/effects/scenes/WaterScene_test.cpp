@@ -316,7 +316,6 @@ class WaterSegment : public ::testing::Test {
         previousPrefix_ = ScenePathPrefix;
         previousFlare_ = scene::FlarePicturePath;
         scene::FlarePicturePath = std::string(RUNEPLAY_PLAY_DIR) + "/point.bmp";
-        scene::SetRandomState(1);
         // The effect quad's programs come from the generated pack.
         assets::PackArchive generated;
         ASSERT_TRUE(generated.Open(std::string(RUNEPLAY_PLAY_DIR) + "/kelvra.dat"));
@@ -359,9 +358,10 @@ class WaterSegment : public ::testing::Test {
         ASSERT_TRUE(writer.WriteFile(path, &error)) << error;
         ASSERT_TRUE(assets::GlobalPack().Open(path));
         ::testing::internal::CaptureStdout();
-        water.Load();
+        water.Load(random);
         ::testing::internal::GetCapturedStdout();
         ASSERT_NE(water.scene, nullptr);
+        state = water.StartState();
     }
 
     // The recorded call texts from `from` on.
@@ -399,6 +399,9 @@ class WaterSegment : public ::testing::Test {
     testsupport::ReportCapture reports;
     gfx::RecordingDevice device{gfx::DeviceParams{640, 480}};
     effects::WaterScene water;
+    // What the segment's frames change.
+    effects::WaterSceneState state;
+    scene::RandomGenerator random;
     std::map<std::string, Bytes> entries;
 
   private:
@@ -467,7 +470,7 @@ TEST_F(WaterSegment, BumpMapIsBuiltFromThePlanePicturesBlue) {
 TEST_F(WaterSegment, FramePassesRunInOrderWithTheirTargetsStencilAndClipping) {
     Load();
     const size_t from = device.calls().size();
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
 
     gfx::Surface* back = nullptr;
     device.GetBackBuffer(0, &back);
@@ -530,7 +533,7 @@ TEST_F(WaterSegment, FramePassesRunInOrderWithTheirTargetsStencilAndClipping) {
 TEST_F(WaterSegment, MirrorPassReflectsEveryWorldMatrixAndLight) {
     Load();
     const size_t from = device.calls().size();
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
     const std::vector<gfx::RecordedCall>& calls = device.calls();
     const int mirrorBegin =
         device.find("SetRenderTarget(" + Name(water.mirrorTarget.targetSurface) + ", " +
@@ -588,7 +591,7 @@ TEST_F(WaterSegment, MirrorPassReflectsEveryWorldMatrixAndLight) {
 
 TEST_F(WaterSegment, ClipTimeHundredIsSceneFrameFiftyWithTheRippleAtPhaseTwenty) {
     Load();
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
     SceneObject* box = Box();
     ASSERT_NE(box, nullptr);
     const D3DMATRIX drawn = box->worldMatrix;
@@ -610,7 +613,7 @@ TEST_F(WaterSegment, ClipTimeHundredIsSceneFrameFiftyWithTheRippleAtPhaseTwenty)
 
 TEST_F(WaterSegment, FrameEndsWithThePlanesStreamAndTheWaterLayersStates) {
     Load();
-    water.DrawFrame(300.0f, 1);
+    water.DrawFrame(state, random, 300.0f, 1);
     const gfx::DeviceState& s = device.state();
     EXPECT_EQ(s.streams[0].buffer, water.waterPlane->vertexBuffer);
     EXPECT_EQ(s.streams[0].stride, 32u);
@@ -643,7 +646,7 @@ TEST_F(WaterSegment, ParticlesAreAddedAfterTheReflectionWithoutMarkingTheStencil
     EXPECT_TRUE(reports.reports.empty()) << ::testing::PrintToString(reports.reports);
     ASSERT_EQ(water.scene->emitterCount, 1);
     const size_t from = device.calls().size();
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
 
     const std::string sparks = "DrawPrimitive(D3DPT_POINTLIST, 0, 4)";
     const int mainPass = device.find(Rs(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE), from);
@@ -681,7 +684,7 @@ TEST_F(WaterSegment, PlaneThatIsNoGridIsReportedAndLeftStill) {
     const gfx::VertexBuffer& vb = *water.waterPlane->vertexBuffer;
     const Bytes before(vb.data(), vb.data() + vb.size());
     const size_t from = device.calls().size();
-    water.DrawFrame(500.0f, 1);
+    water.DrawFrame(state, random, 500.0f, 1);
     EXPECT_EQ(Bytes(vb.data(), vb.data() + vb.size()), before);
     EXPECT_TRUE(InOrder(from, {"DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 100, 0, 162)",
                                "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)",
@@ -698,7 +701,7 @@ TEST_F(WaterSegment, SceneWithoutAPlaneIsReportedAndDrawsItsMirrorAlone) {
     EXPECT_EQ(water.waterPlane, nullptr);
     EXPECT_EQ(water.bumpTexture, nullptr);
     const size_t from = device.calls().size();
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
     const std::string box = "DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1)";
     EXPECT_TRUE(InOrder(from, {box, box, "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)"}));
     int draws = 0;
@@ -714,12 +717,12 @@ TEST_F(WaterSegment, PlaneWithoutAPictureIsReportedAndGetsNoBumpMap) {
     EXPECT_THAT(reports.reports[0], HasSubstr("no picture"));
     EXPECT_EQ(water.bumpTexture, nullptr);
     EXPECT_TRUE(water.rippleGrid);
-    water.DrawFrame(100.0f, 1);  // still draws
+    water.DrawFrame(state, random, 100.0f, 1);  // still draws
     EXPECT_EQ(device.state().renderStates[D3DRS_STENCILENABLE], static_cast<DWORD>(FALSE));
 }
 
 TEST_F(WaterSegment, DrawBeforeLoadDoesNothing) {
-    water.DrawFrame(100.0f, 1);
+    water.DrawFrame(state, random, 100.0f, 1);
     EXPECT_TRUE(device.calls().empty());
 }
 

@@ -30,9 +30,9 @@ class RingSceneTest : public ShaderScenesTest {
     // Starts the glide timer and runs it past the glide, so the next draw looks at the
     // resting point (430, 430, 0).
     void StartGlide() {
-        ringScene.draw(0.0f);
+        ringScene.draw(0.0f, glide);
         platform::VirtualClockAdvance(2000);
-        ringScene.draw(0.0f);
+        ringScene.draw(0.0f, glide);
         platform::VirtualClockAdvance(50000);
     }
 };
@@ -80,36 +80,36 @@ TEST_F(RingSceneTest, InitLoadsSharedTexturesBuildsTheCubeMapMeshesAndPrograms) 
 TEST_F(RingSceneTest, FramesWhileTheGlideTimerReadsZeroDrawNothingOfTheScene) {
     InitRing();
     device.clearCalls();
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     EXPECT_TRUE(device.callsNamed("DrawIndexedPrimitive").empty());
     EXPECT_TRUE(device.callsNamed("DrawPrimitive").empty());
-    EXPECT_TRUE(effects::ringGlideTimer.running);
+    EXPECT_TRUE(glide.running);
     // Started and updated in the same millisecond: the next frame still reads e0 = 0.
     platform::VirtualClockAdvance(1000);
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     EXPECT_TRUE(device.callsNamed("DrawIndexedPrimitive").empty());
-    EXPECT_EQ(effects::ringGlideTimer.elapsed, 60.0f);
+    EXPECT_EQ(glide.elapsed, 60.0f);
     platform::VirtualClockAdvance(16);
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     EXPECT_EQ(device.callsNamed("DrawIndexedPrimitive").size(), 18u);
     EXPECT_EQ(device.callsNamed("DrawPrimitive").size(), 2u);
 }
 
 TEST_F(RingSceneTest, GlideTimerValuesPlaceTheLookAtPoint) {
     InitRing();
-    ringScene.draw(0.0f);  // starts the glide timer at the current clock
+    ringScene.draw(0.0f, glide);  // starts the glide timer at the current clock
     // Elapsed 224 before the update and 225 (3750 ms) after it.
-    effects::ringGlideTimer.elapsed = 224.0f;
-    platform::VirtualClockSet(effects::ringGlideTimer.startTime + 3750);
+    glide.elapsed = 224.0f;
+    platform::VirtualClockSet(glide.startTime + 3750);
     device.clearCalls();
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     D3DXMATRIX expected;
     const D3DXVECTOR3 eye(0, 520, 510), at = effects::RingLookAt(224.0f, 225.0f), up(0, 1, 0);
     D3DXMatrixLookAtLH(&expected, &eye, &at, &up);
     EXPECT_EQ(ringScene.viewMatrix, expected);
     // Long after the glide: (430, 430, 0) exactly.
     platform::VirtualClockAdvance(100000);
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     const D3DXVECTOR3 rest(430, 430, 0);
     D3DXMatrixLookAtLH(&expected, &eye, &rest, &up);
     EXPECT_EQ(ringScene.viewMatrix, expected);
@@ -119,7 +119,7 @@ TEST_F(RingSceneTest, EighteenDrawsWithTheirPassesConstantsAndCulling) {
     InitRing();
     StartGlide();
     device.clearCalls();
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
 
     const Registers start = RegistersBefore(device, device.calls().size());
     EXPECT_EQ(start[11], (std::array<float, 4>{245, 0, 0, 1}));
@@ -169,7 +169,7 @@ TEST_F(RingSceneTest, ThePointFieldFollowsWithTheSameCameraAndTheGlideTime) {
     InitRing();
     StartGlide();
     device.clearCalls();
-    ringScene.draw(40.0f);
+    ringScene.draw(40.0f, glide);
     const auto points = CallsStartingWith(device, "DrawPrimitive(D3DPT_POINTLIST");
     ASSERT_EQ(points.size(), 1u);
     EXPECT_GT(points[0], CallsStartingWith(device, "DrawIndexedPrimitive(").back());
@@ -184,7 +184,7 @@ TEST_F(RingSceneTest, ThePointFieldFollowsWithTheSameCameraAndTheGlideTime) {
     EXPECT_EQ(view, ringScene.viewMatrix);
     EXPECT_EQ(projection, ringScene.projectionMatrix);
     // The field's time is the glide timer's, not the segment's.
-    const float e1 = effects::ringGlideTimer.elapsed;
+    const float e1 = glide.elapsed;
     effects::PointFieldVertex v;
     std::memcpy(&v, effects::pointField.vertexBuffer->data() + 16 * 700, sizeof v);
     EXPECT_NEAR(v.x, effects::PointField::Position(700, e1).x, 2e-5);
@@ -196,7 +196,7 @@ TEST_F(RingSceneTest, WithoutACubeMapTheSurfacePassBindsNone) {
     ringScene.cubeMap = nullptr;
     StartGlide();
     device.clearCalls();
-    ringScene.draw(0.0f);
+    ringScene.draw(0.0f, glide);
     EXPECT_EQ(device.callsNamed("DrawIndexedPrimitive").size(), 18u);
     EXPECT_GE(device.find("SetTexture(2, null)"), 0);
 }

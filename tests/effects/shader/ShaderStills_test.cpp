@@ -61,13 +61,16 @@ class ShaderStillsTest : public testsupport::GlDeviceTest {
         ASSERT_TRUE(assets::GlobalPack().Open(pack)) << pack;
         app::SetDefaultState(dev());
         platform::UseVirtualClock(50000);
-        effects::ringGlideTimer.Reset();
+        glide = timing::SceneTimer{};
     }
     void TearDown() override {
         platform::UseRealClock();
         scope_.reset();
         GlDeviceTest::TearDown();
     }
+
+    // The ring scene's glide clock, part of what a run changes.
+    timing::SceneTimer glide;
 
     // Loads "Objs\<file>" into a scene kept for the test's lifetime.
     Scene& Load(const std::string& file) {
@@ -125,16 +128,16 @@ class ShaderStillsTest : public testsupport::GlDeviceTest {
 TEST_F(ShaderStillsTest, RingSceneMidGlideAndAtRest) {
     InitRing();
     // Mid-glide: e0 = 300, e1 = 301.
-    effects::ringGlideTimer.Start();
-    effects::ringGlideTimer.elapsed = 300.0f;
-    platform::VirtualClockSet(effects::ringGlideTimer.startTime + 5017);  // 301.02 ticks
+    glide.Start();
+    glide.elapsed = 300.0f;
+    platform::VirtualClockSet(glide.startTime + 5017);  // 301.02 ticks
     BeginFrame();
-    effects::ringScene.draw(260.0f);
+    effects::ringScene.draw(260.0f, glide);
     EndFrameAndCompare("ring_glide");
 
     platform::VirtualClockAdvance(60000);
     BeginFrame();
-    effects::ringScene.draw(700.0f);
+    effects::ringScene.draw(700.0f, glide);
     EndFrameAndCompare("ring_rest");
 }
 

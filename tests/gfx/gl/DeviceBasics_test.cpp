@@ -99,6 +99,47 @@ TEST_F(DeviceBasics, RenderTargetTexturesKeepTheBackBuffersOrientation) {
     EXPECT_EQ(pixel(3, 60), 0xFF0000FFu);
 }
 
+// Copies between render targets go across unscaled and the same way up; the render target
+// the device draws into afterwards is the one it had.
+TEST_F(DeviceBasics, CopyRectsCopiesBetweenRenderTargets) {
+    gfx::Texture *a = nullptr, *b = nullptr;
+    for (gfx::Texture** t : {&a, &b})
+        ASSERT_EQ(dev().CreateTexture(32, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                      D3DPOOL_DEFAULT, t),
+                  D3D_OK);
+    gfx::Surface *back = nullptr, *depth = nullptr;
+    dev().GetRenderTarget(&back);
+    dev().GetDepthStencilSurface(&depth);
+    plainStates();
+    ASSERT_EQ(dev().SetRenderTarget(a->level(0), depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    drawScreenQuad(0, 0, 8, 4, 0xFFFF0000);
+    ASSERT_EQ(dev().SetRenderTarget(b->level(0), depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+
+    ASSERT_EQ(dev().CopyRects(a->level(0), nullptr, 0, b->level(0), nullptr), D3D_OK);
+    EXPECT_EQ(read(b->level(0)), read(a->level(0)));
+    const RECT corner{0, 0, 4, 2};
+    const POINT to{20, 30};
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    ASSERT_EQ(dev().CopyRects(a->level(0), &corner, 1, b->level(0), &to), D3D_OK);
+    EXPECT_EQ(pixel(20, 30, b->level(0)), 0xFFFF0000u);
+    EXPECT_EQ(pixel(23, 31, b->level(0)), 0xFFFF0000u);
+    EXPECT_EQ(pixel(24, 31, b->level(0)), 0xFF00FF00u);
+    EXPECT_EQ(pixel(20, 29, b->level(0)), 0xFF00FF00u);
+    // Drawing goes on into the target that was current.
+    drawScreenQuad(0, 0, 1, 1, 0xFFFFFFFF);
+    EXPECT_EQ(pixel(0, 0, b->level(0)), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(0, 0, a->level(0)), 0xFFFF0000u);
+    // Outside either surface, or to a picture of another kind: refused.
+    const POINT past{30, 31};
+    EXPECT_EQ(dev().CopyRects(a->level(0), &corner, 1, b->level(0), &past), D3DERR_INVALIDCALL);
+    gfx::Texture* picture = texture(32, 32, std::vector<uint32_t>(32 * 32, 0xFF000000u));
+    EXPECT_EQ(dev().CopyRects(picture->level(0), nullptr, 0, b->level(0), nullptr),
+              D3DERR_INVALIDCALL);
+    ASSERT_EQ(dev().SetRenderTarget(back, depth), D3D_OK);
+}
+
 TEST_F(DeviceBasics, UploadedPicturesShowRowZeroAtTheTop) {
     plainStates();
     std::vector<uint32_t> img(4 * 4, 0xFF00FF00);
@@ -130,6 +171,43 @@ TEST_F(DeviceBasics, DiscardSkipsDrawsAndClearsButKeepsStates) {
     EXPECT_EQ(pixel(10, 10), 0xFFFF0000u);
     EXPECT_EQ(dev().Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_EQ(dev().stats().presents, 1u);
+}
+
+// A seek brings the targets that keep their picture up to date without drawing the rest.
+TEST_F(DeviceBasics, TargetsDrawnWhileDiscardingGetTheirDrawsAndClearsAlone) {
+    plainStates();
+    gfx::Texture* texture = nullptr;
+    ASSERT_EQ(dev().CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                  D3DPOOL_DEFAULT, &texture),
+              D3D_OK);
+    gfx::Surface* kept = texture->level(0);
+    gfx::Surface* back = nullptr;
+    gfx::Surface* depth = nullptr;
+    ASSERT_EQ(dev().GetBackBuffer(0, &back), D3D_OK);
+    ASSERT_EQ(dev().GetDepthStencilSurface(&depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF112233, 1.0f, 0);
+    dev().setDiscardDraws(true);
+    dev().setDrawnWhileDiscarding({kept});
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    drawScreenQuad(0, 0, 64, 64, 0xFFFF0000);
+    ASSERT_EQ(dev().SetRenderTarget(kept, depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    drawScreenQuad(0, 0, 8, 16, 0xFF00FF00);
+    EXPECT_EQ(pixel(2, 2, kept), 0xFF00FF00u);
+    EXPECT_EQ(pixel(12, 2, kept), 0xFF0000FFu);
+    ASSERT_EQ(dev().SetRenderTarget(back, depth), D3D_OK);
+    drawScreenQuad(0, 0, 64, 64, 0xFFFF0000);
+    EXPECT_EQ(dev().Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(dev().stats().draws, 1u);
+    EXPECT_EQ(dev().stats().presents, 0u);
+    // Emptied, the list leaves every draw discarded again.
+    dev().setDrawnWhileDiscarding({});
+    ASSERT_EQ(dev().SetRenderTarget(kept, depth), D3D_OK);
+    dev().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    EXPECT_EQ(pixel(12, 2, kept), 0xFF0000FFu);
+    ASSERT_EQ(dev().SetRenderTarget(back, depth), D3D_OK);
+    dev().setDiscardDraws(false);
+    EXPECT_EQ(pixel(10, 10), 0xFF112233u);
 }
 
 TEST_F(DeviceBasics, DrawsThatWouldReadPastTheirBuffersAreRefused) {

@@ -64,7 +64,7 @@ class Window : public ::testing::Test {
     }
 
     SDL_Window* window_ = nullptr;
-    std::unique_ptr<gfx::gl::GlRenderDevice> device_;
+    std::unique_ptr<gfx::gl::Device> device_;
 };
 
 TEST_F(Window, PresentsClearedFramesLetterboxed) {

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-namespace timeline {
+namespace timing {
 
 // Milliseconds to ticks: the single-precision 0.06, applied to the unsigned 32-bit difference
 // converted to float, so a clock wrap between two readings still gives a small positive time.
@@ -31,4 +31,4 @@ class SceneTimer {
     float elapsed = 0.0f;
 };
 
-}  // namespace timeline
+}  // namespace timing

@@ -1,8 +1,8 @@
-#include "timeline/SceneTimer.h"
+#include "timing/SceneTimer.h"
 
 #include "platform/Clock.h"
 
-namespace timeline {
+namespace timing {
 
 void SceneTimer::Start() {
     if (running) return;
@@ -24,4 +24,4 @@ void SceneTimer::Update() {
     elapsed = TicksBetween(startTime, nowTime);
 }
 
-}  // namespace timeline
+}  // namespace timing
