@@ -15,8 +15,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "assets/PackArchive.h"
-#include "assets/PackWriter.h"
 #include "support/ImageCompare.h"
 #include "support/ShowPack.h"
 #include "support/TempDir.h"
@@ -147,18 +145,15 @@ TEST_F(StillsTest, CaptureWritesEveryFrameAndTheExactSoundtrackSpan) {
 // A vertex program whose creation failed changes the picture (the glow's draws are skipped):
 // the report of it stands on a line of its own, not at the end of the pre-roll's progress.
 TEST_F(StillsTest, ADamagedVertexProgramIsReportedOnALineOfItsOwn) {
-    assets::PackArchive show;
     std::string error;
-    ASSERT_TRUE(show.TryOpen(pack(), &error)) << error;
-    assets::PackWriter writer;
-    for (const assets::PackEntry& entry : show.entries()) {
-        std::vector<uint8_t> data;
-        ASSERT_TRUE(show.TryReadEntry(entry, data, &error)) << error;
-        if (entry.name == "!shaders\\ShEf1.vso") data.at(4) = 0x63;  // an unknown opcode
-        writer.Add(entry.name, std::move(data));
-    }
     const std::string damaged = dir_.file("damaged.dat");
-    ASSERT_TRUE(writer.WriteFile(damaged, &error)) << error;
+    ASSERT_TRUE(testsupport::CopyPackEditing(
+        pack(), damaged,
+        [](const std::string& name, std::vector<uint8_t>& data) {
+            if (name == "!shaders\\ShEf1.vso") data.at(4) = 0x63;  // an unknown opcode
+        },
+        &error))
+        << error;
     const std::string command = "cd '" + dir_.path().string() + "' && '" + kProgram +
                                 "' --headless --pack '" + damaged +
                                 "' --still 0:01 --out s.png --size 64x48 > run.log 2>&1";

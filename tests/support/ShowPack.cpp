@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 #include "assets/PackArchive.h"
 #include "assets/PackWriter.h"
@@ -160,6 +161,21 @@ bool WriteShowPack(const std::string& generatedPack, const std::string& path, st
         writer.Add(entry.name, data);
     }
     return writer.WriteFile(path, error);
+}
+
+bool CopyPackEditing(const std::string& from, const std::string& to,
+                     const std::function<void(const std::string&, std::vector<uint8_t>&)>& edit,
+                     std::string* error) {
+    assets::PackArchive source;
+    if (!source.TryOpen(from, error)) return false;
+    assets::PackWriter writer;
+    for (const assets::PackEntry& entry : source.entries()) {
+        std::vector<uint8_t> data;
+        if (!source.TryReadEntry(entry, data, error)) return false;
+        edit(entry.name, data);
+        writer.Add(entry.name, std::move(data));
+    }
+    return writer.WriteFile(to, error);
 }
 
 bool WriteOverlayPack(const std::string& shaderSourceDir, const std::string& path,

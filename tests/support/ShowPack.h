@@ -4,6 +4,8 @@
 // how the pack's own pictures look (or whether the generated pack holds them yet).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ void AddShowPictures(assets::PackWriter& writer);
 // Writes the pack to `path`. False with a reason when the generated pack cannot be read or
 // the file cannot be written.
 bool WriteShowPack(const std::string& generatedPack, const std::string& path, std::string* error);
+
+// Copies the pack at `from` to `to`, each entry's bytes passed through `edit` (by name) on the
+// way: a pack damaged or cut in one place. False with a reason when either file fails.
+bool CopyPackEditing(const std::string& from, const std::string& to,
+                     const std::function<void(const std::string&, std::vector<uint8_t>&)>& edit,
+                     std::string* error);
 
 // A small pack for overlay tests: the programs assembled from `shaderSourceDir` (the
 // content's shader sources) and the synthetic pictures, nothing else.
